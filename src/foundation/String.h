@@ -1,0 +1,43 @@
+// String: a growable, zero-terminated byte string that owns its buffer and grows to exact fit.
+#pragma once
+#include <stdint.h>
+#include "system/FileHandle.h"
+
+class String {
+public:
+    String();
+    String(const char* text);
+    String(const String& other);
+    virtual ~String();
+
+    String& operator=(const String& other);
+    String& operator=(const char* text);
+    String& operator+=(const char* text);
+
+    // Always a valid zero-terminated text; the shared empty buffer when empty.
+    char* text() const { return data; }
+
+    // Joins words with one blank, unless a blank or underscore already stands at the seam.
+    String& appendSpaced(const char* text);
+
+    // Reads the stored form: a 32-bit length, then that many bytes. 0 when the length is
+    // negative or runs past the end of the file, or when no buffer can be had.
+    int load(FileHandle file);
+
+    void assign(int32_t n, const char* source);
+    void append(int32_t n, const char* source);
+    void setLength(int32_t n);
+    void clear();
+    void release();
+
+    char* data;
+    int32_t length;
+    int32_t capacity;
+
+protected:
+    // Exactly n + 1 bytes with the terminator placed, or false (and no change) when the heap is out.
+    bool allocate(int32_t n);
+};
+
+// The one static byte that every empty String points at.
+extern char SharedEmptyBuffer[1];

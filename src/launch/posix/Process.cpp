@@ -1,0 +1,19 @@
+// The posix backend of the process start: recorded in the event log, decided by the launcher.
+#include <sys/stat.h>
+#include <string>
+#include "launch/Process.h"
+#include "system/posix/HostControl.h"
+
+extern HostLauncher hostLauncher;
+
+static bool FirstWordIsFile(const std::string& commandLine) {
+    std::string program = commandLine.substr(0, commandLine.find(' '));
+    struct stat info;
+    return stat(HostMapPath(program.c_str()).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool StartDetachedProcess(char* commandLine) {
+    HostEvents().push_back(std::string("Start ") + commandLine);
+    if (HostShouldFail(HostCall::StartProcess)) return false;
+    return hostLauncher ? hostLauncher(commandLine) : FirstWordIsFile(commandLine);
+}

@@ -1,0 +1,68 @@
+// File access: the portable half, which turns platform failures into the program's boxes.
+#include "system/Files.h"
+#include "system/Messages.h"
+#include "system/Platform.h"
+
+FileHandle OpenInputFile(const char* name) {
+    FileHandle file = PlatformOpenInput(name);
+    if (file == InvalidFile()) {
+        AddMessageText("File not found: ");
+        ShowMessage(name);
+    }
+    return file;
+}
+
+FileHandle CreateOutputFile(const char* name, int report) {
+    FileHandle file = PlatformCreateOutput(name);
+    if (file == InvalidFile() && report) {
+        AddMessageText("Cannot create file: ");
+        ShowMessage(name);
+    }
+    return file;
+}
+
+int32_t SeekFile(FileHandle file, int32_t distance, SeekOrigin origin) {
+    uint32_t position = PlatformSeek(file, distance, origin);
+    if (position == 0xFFFFFFFFu) {
+        ShowError("File seek error");
+        return -1;
+    }
+    return (int32_t)position;
+}
+
+int32_t ReadFileBytes(FileHandle file, void* buffer, int32_t count) {
+    int32_t done = 0;
+    if (!PlatformRead(file, buffer, count, &done)) {
+        ShowError("Cannot read file");
+        return -1;
+    }
+    return done;
+}
+
+int32_t ReadFileLong(FileHandle file) {
+    unsigned char bytes[4];
+    if (ReadFileBytes(file, bytes, 4) != 4) return 0;
+    return (int32_t)((uint32_t)bytes[0] | (uint32_t)bytes[1] << 8 | (uint32_t)bytes[2] << 16 |
+                     (uint32_t)bytes[3] << 24);
+}
+
+int32_t WriteFileBytes(FileHandle file, const void* buffer, int32_t count) {
+    int32_t done = 0;
+    if (!PlatformWrite(file, buffer, count, &done)) {
+        ShowError("Cannot write file");
+        return -1;
+    }
+    return done;
+}
+
+int CloseFile(FileHandle file) { return PlatformClose(file); }
+
+int32_t BytesLeft(FileHandle file) {
+    uint32_t position = PlatformSeek(file, 0, SeekCurrent);
+    int64_t size = PlatformFileSize(file);
+    if (position == 0xFFFFFFFFu || size < 0) return -1;
+    int64_t left = size - (int64_t)position;
+    if (left > INT32_MAX) return INT32_MAX;
+    if (left < INT32_MIN) return INT32_MIN;
+    return (int32_t)left;
+}

@@ -1,0 +1,36 @@
+// Host-only controls of the posix backend: where boxes go, where drive letters lead, which
+// platform call fails, and a log of the run's visible steps for tests to read.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+// The platform calls that tests can make fail.
+enum class HostCall { Open, Create, Seek, Read, Write, AllocGlobal, AllocBlock, MakeFolder, StartProcess, Count };
+
+// Makes the nth call of that kind from now on fail (1 = the next one); 0 makes every one fail.
+void HostFailCall(HostCall call, int nth);
+// Clears every planned failure and every counter.
+void HostResetFaults();
+// Calls of that kind since the last reset.
+int HostCallCount(HostCall call);
+// For the backends: counts the call and tells whether it is to fail.
+bool HostShouldFail(HostCall call);
+
+// Every box goes to the sink; without one it is printed to stderr as "Message: ..." or "Error: ...".
+using HostBoxSink = std::function<void(const std::string& caption, const std::string& text, unsigned style)>;
+void HostSetBoxSink(HostBoxSink sink);
+
+// Drive-letter paths lead to ROOT/<lower-case letter>/..., with backslashes turned into slashes.
+void HostSetDriveRoot(const std::string& root);
+std::string HostMapPath(const char* path);
+
+// What ModulePath gives on the host.
+void HostSetModulePath(const std::string& path);
+
+// The run's visible steps in order: "PumpMessages", "WaitCursor", "Sleep 1000", "Start <line>".
+std::vector<std::string>& HostEvents();
+
+// Decides whether a process start succeeds; by default it does when the first word names a file.
+using HostLauncher = std::function<bool(const std::string& commandLine)>;
+void HostSetLauncher(HostLauncher launcher);

@@ -8,14 +8,19 @@ IntArray::~IntArray() { FreeBlock(items); }
 int IntArray::load(FileHandle file) {
     int32_t left = BytesLeft(file);
     if (left < 4) return 0;
-    int32_t n = ReadFileLong(file);
+    int32_t n;
     // Checked before 4 * n is formed, so it can neither overflow nor outrun the file.
-    if (n < 0 || n > (left - 4) / 4) return 0;
+    if (!ReadStoredLong(file, &n) || n < 0 || n > (left - 4) / 4) return 0;
     int32_t* block = (int32_t*)AllocBlock((uint32_t)n * 4u);
     if (!block) return 0;
+    // The count was checked against the file, so only a failed read (its box shown) delivers
+    // less; zeros in its place would send every member to the start of the file.
+    if (n && ReadFileBytes(file, block, n * 4) != n * 4) {
+        FreeBlock(block);
+        return 0;
+    }
+    FreeBlock(items);
     items = block;
     count = capacity = n;
-    // The block is zero-filled, so values the file did not supply read as 0.
-    if (n) ReadFileBytes(file, items, n * 4);
     return 1;
 }

@@ -1,8 +1,8 @@
 // String: exact-fit growth, one shared empty buffer, deep copies.
 #include "foundation/String.h"
-#include <stdlib.h>
 #include <string.h>
 #include "system/Files.h"
+#include "system/Memory.h"
 
 char SharedEmptyBuffer[1] = {0};
 
@@ -34,39 +34,36 @@ String& String::operator+=(const char* text) {
     return *this;
 }
 
-bool String::allocate(int32_t n) {
-    char* fresh = (char*)malloc((size_t)n + 1);
+bool String::replaceWith(int32_t n, const char* first, int32_t firstLength, const char* second) {
+    char* fresh = (char*)AllocBlock((uint32_t)n + 1);
     if (!fresh) return false;
+    // Both sources are copied before the old buffer goes, so they may lie inside it.
+    if (firstLength) memcpy(fresh, first, (size_t)firstLength);
+    if (second && n > firstLength) memcpy(fresh + firstLength, second, (size_t)(n - firstLength));
+    fresh[n] = 0;
+    release();
     data = fresh;
     length = capacity = n;
-    data[n] = 0;
     return true;
 }
 
 void String::assign(int32_t n, const char* source) {
     if (n > capacity) {
-        release();
-        if (!allocate(n)) return;  // out of memory: the string stays empty
-    } else {
-        setLength(n);
+        replaceWith(n, source, n, 0);  // out of memory: the old value stays
+        return;
     }
     // memmove: the source may lie inside our own buffer.
     if (n) memmove(data, source, (size_t)n);
+    setLength(n);
 }
 
 void String::append(int32_t n, const char* source) {
-    int32_t old = length;
-    if (old + n > capacity) {
-        // The old buffer is freed only after both copies, so a String may append its own text.
-        char* previous = data;
-        if (!allocate(old + n)) return;
-        memcpy(data, previous, (size_t)old);
-        memcpy(data + old, source, (size_t)n);
-        if (previous != SharedEmptyBuffer) free(previous);
-    } else {
-        memmove(data + old, source, (size_t)n);
-        setLength(old + n);
+    if (length + n > capacity) {
+        replaceWith(length + n, data, length, source);
+        return;
     }
+    memmove(data + length, source, (size_t)n);
+    setLength(length + n);
 }
 
 void String::setLength(int32_t n) {
@@ -82,7 +79,7 @@ void String::clear() {
 }
 
 void String::release() {
-    if (data != SharedEmptyBuffer) free(data);
+    if (data != SharedEmptyBuffer) FreeBlock(data);
     data = SharedEmptyBuffer;
     length = capacity = 0;
 }
@@ -97,18 +94,18 @@ String& String::appendSpaced(const char* text) {
 int String::load(FileHandle file) {
     int32_t left = BytesLeft(file);
     if (left < 4) return 0;
-    int32_t n = ReadFileLong(file);
-    if (n < 0 || n > left - 4) return 0;
+    int32_t n;
+    if (!ReadStoredLong(file, &n) || n < 0 || n > left - 4) return 0;
     if (n > capacity) {
-        release();
-        if (!allocate(n)) return 0;
+        if (!replaceWith(n, 0, 0, 0)) return 0;
     } else {
         setLength(n);
     }
-    if (n) {
-        int32_t got = ReadFileBytes(file, data, n);
-        // A failed read has shown its box; what it did not deliver reads as zeros.
-        if (got < n) memset(data + (got > 0 ? got : 0), 0, (size_t)(n - (got > 0 ? got : 0)));
+    // The length was checked against the file, so only a failed read (its box shown) delivers
+    // less; a text it left half-read must not be taken for a name.
+    if (n && ReadFileBytes(file, data, n) != n) {
+        clear();
+        return 0;
     }
     return 1;
 }

@@ -35,8 +35,9 @@ public:
     int32_t capacity;
 
 protected:
-    // Exactly n + 1 bytes with the terminator placed, or false (and no change) when the heap is out.
-    bool allocate(int32_t n);
+    // A new buffer of exactly n + 1 bytes holding first then second, or false (and no change)
+    // when the heap is out.
+    bool replaceWith(int32_t n, const char* first, int32_t firstLength, const char* second);
 };
 
 // The one static byte that every empty String points at.

@@ -23,20 +23,24 @@ int32_t StringList::findIgnoreCase(const char* text) const {
 int StringList::load(FileHandle file) {
     int32_t left = BytesLeft(file);
     if (left < 4) return 0;
-    int32_t n = ReadFileLong(file);
+    int32_t n;
+    if (!ReadStoredLong(file, &n)) return 0;
     left -= 4;
     if (n <= 0) return 1;
     // Every text takes at least its 4-byte length.
     if (n > left / 4) return 0;
     for (int32_t i = 0; i < n; ++i) {
         if (left < 4) return 0;
-        int32_t m = ReadFileLong(file);
+        int32_t m;
         left -= 4;
-        if (m < 0 || m > left) return 0;
+        if (!ReadStoredLong(file, &m) || m < 0 || m > left) return 0;
         char* block = (char*)AllocBlock((uint32_t)m + 1);
         if (!block) return 0;
-        // The block is zero-filled, so bytes the file did not supply read as 0.
-        if (m) ReadFileBytes(file, block, m);
+        // Only a failed read (its box shown) delivers less than the checked length.
+        if (m && ReadFileBytes(file, block, m) != m) {
+            FreeBlock(block);
+            return 0;
+        }
         left -= m;
         block[m] = 0;
         int32_t before = strings.count;

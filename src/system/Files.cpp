@@ -39,11 +39,19 @@ int32_t ReadFileBytes(FileHandle file, void* buffer, int32_t count) {
     return done;
 }
 
-int32_t ReadFileLong(FileHandle file) {
+bool ReadStoredLong(FileHandle file, int32_t* value) {
     unsigned char bytes[4];
-    if (ReadFileBytes(file, bytes, 4) != 4) return 0;
-    return (int32_t)((uint32_t)bytes[0] | (uint32_t)bytes[1] << 8 | (uint32_t)bytes[2] << 16 |
-                     (uint32_t)bytes[3] << 24);
+    *value = 0;
+    if (ReadFileBytes(file, bytes, 4) != 4) return false;
+    *value = (int32_t)((uint32_t)bytes[0] | (uint32_t)bytes[1] << 8 | (uint32_t)bytes[2] << 16 |
+                       (uint32_t)bytes[3] << 24);
+    return true;
+}
+
+int32_t ReadFileLong(FileHandle file) {
+    int32_t value;
+    ReadStoredLong(file, &value);
+    return value;
 }
 
 int32_t WriteFileBytes(FileHandle file, const void* buffer, int32_t count) {

@@ -1,0 +1,207 @@
+// Member extraction: finding members, both methods, every refusal, and the files written.
+#include <sys/stat.h>
+#include "archive/Archive.h"
+#include "support/HostRun.h"
+#include "system/Memory.h"
+
+namespace {
+const char* const ZlibError = "Zlib error";
+const char* const MethodRefused = "Self extracting header requires Quillmoor 97";
+}  // namespace
+
+class Members : public HostRun {
+protected:
+    // Opens an installer holding exactly these members, named in the directory as support files.
+    void openWith(const std::vector<sfx::Member>& members) {
+        sfx::Directory dir{"setup.exe", "setup.lst", {}, {}, ""};
+        for (const sfx::Member& m : members) dir.supportFiles.push_back(m.name);
+        ASSERT_EQ(archive.open(installer(sfx::BuildInstaller(FakeStub(), dir, members)).c_str()), 1);
+    }
+
+    // Extracts the member to c:\out\<name> and gives back the file's bytes.
+    sfx::Bytes extract(const std::string& name) {
+        std::string path = "c:\\out\\" + name;
+        writeFile("c:\\out\\.keep", {});
+        archive.extractMember(name.c_str(), path.c_str());
+        return readFile(path);
+    }
+
+    void expectOnly(const Box& box) {
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0], box);
+        boxes.clear();
+    }
+
+    Archive archive;
+};
+
+TEST_F(Members, StoredMemberIsWrittenByteForByteWithNoTrailingZero) {
+    sfx::Bytes data = Noise(5000);
+    openWith({{"noise.bin", data, sfx::Stored}, {"empty", {}, sfx::Stored}});
+    EXPECT_EQ(extract("noise.bin"), data);
+    EXPECT_EQ(extract("empty"), sfx::Bytes{});
+    EXPECT_TRUE(exists("c:\\out\\empty"));
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(Members, DeflatedMembersWithAndWithoutTheCheckValue) {
+    sfx::Bytes data = TextLike(100000);
+    openWith({{"with.txt", sfx::DeflateMember(data, 9, true), sfx::Deflated},
+              {"without.txt", sfx::DeflateMember(data, 9, false), sfx::Deflated},
+              {"noise.bin", sfx::DeflateMember(Noise(3000)), sfx::Deflated}});
+    EXPECT_EQ(extract("with.txt"), data);
+    EXPECT_EQ(extract("without.txt"), data);
+    EXPECT_EQ(extract("noise.bin"), Noise(3000));
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(Members, StreamsFromAnIndependentEncoderInflate) {
+    sfx::Bytes data = TextLike(70000, 9);
+    sfx::Bytes fast = LibdeflateMember(data, 1), best = LibdeflateMember(data, 12);
+    // libdeflate's fastest level writes a different header from zlib's level 9.
+    ASSERT_EQ(fast[4], 0x78);
+    ASSERT_NE(fast[5], 0xDA);
+    openWith({{"fast.txt", fast, sfx::Deflated}, {"best.txt", best, sfx::Deflated}});
+    EXPECT_EQ(extract("fast.txt"), data);
+    EXPECT_EQ(extract("best.txt"), data);
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(Members, ZeroSizePrefixGivesAnEmptyFile) {
+    openWith({{"zero.txt", sfx::DeflateMember({}), sfx::Deflated}});
+    EXPECT_EQ(extract("zero.txt"), sfx::Bytes{});
+    EXPECT_TRUE(exists("c:\\out\\zero.txt"));
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(Members, DamagedStreamsGiveZlibErrorAndNoFile) {
+    sfx::Bytes data = TextLike(20000);
+    sfx::Bytes wrongCheck = sfx::DeflateMember(data);
+    wrongCheck.back() ^= 0x01;
+    sfx::Bytes damaged = sfx::DeflateMember(data);
+    damaged[damaged.size() / 2] ^= 0xFF;
+    damaged[damaged.size() / 2 + 1] ^= 0xFF;
+    sfx::Bytes badHeader = sfx::DeflateMember(data);
+    badHeader[5] = 0xDB;  // header check bits no longer fit
+    sfx::Bytes shortStream = sfx::DeflateMember(data, 9, false);
+    shortStream.resize(shortStream.size() / 2);  // the stream ends early: output left unfilled
+    sfx::Bytes tooBig = sfx::DeflateMember(data, 9, false);
+    tooBig[0] += 1;  // one byte more declared than the stream holds
+    sfx::Bytes negative = sfx::DeflateMember(data);
+    negative[3] = 0x80;
+    openWith({{"check", wrongCheck, sfx::Deflated}, {"damaged", damaged, sfx::Deflated},
+              {"header", badHeader, sfx::Deflated}, {"short", shortStream, sfx::Deflated},
+              {"toobig", tooBig, sfx::Deflated}, {"negative", negative, sfx::Deflated},
+              {"tiny", {1, 0, 0}, sfx::Deflated}, {"prefixonly", {1, 0, 0, 0}, sfx::Deflated}});
+    for (const char* name : {"check", "damaged", "header", "short", "toobig", "negative", "tiny", "prefixonly"}) {
+        extract(name);
+        expectOnly(ErrorBox(ZlibError));
+        EXPECT_FALSE(exists(std::string("c:\\out\\") + name)) << name;
+    }
+}
+
+TEST_F(Members, ADeclaredSizeNoStreamCouldFillIsRefusedBeforeAllocation) {
+    sfx::Bytes huge = sfx::DeflateMember(TextLike(100));
+    huge[0] = huge[1] = huge[2] = 0xFF;
+    huge[3] = 0x7F;
+    openWith({{"huge", huge, sfx::Deflated}});
+    extract("huge");
+    expectOnly(ErrorBox(ZlibError));
+}
+
+TEST_F(Members, OtherMethodsAreRefused) {
+    openWith({{"one", ToBytes("abc"), 1}, {"three", ToBytes("abc"), 3}, {"minus", ToBytes("abc"), -1}});
+    for (const char* name : {"one", "three", "minus"}) {
+        extract(name);
+        expectOnly(ErrorBox(MethodRefused));
+        EXPECT_FALSE(exists(std::string("c:\\out\\") + name));
+    }
+}
+
+TEST_F(Members, NamesAreFoundIgnoringAsciiCaseAndTheFirstDuplicateWins) {
+    openWith({{"Read.Me", ToBytes("first"), sfx::Stored}, {"READ.ME", ToBytes("second"), sfx::Stored}});
+    EXPECT_EQ(ToText(extract("read.me")), "first");
+    EXPECT_EQ(ToText(extract("READ.ME")), "first");
+    extract("missing");
+    EXPECT_FALSE(exists("c:\\out\\missing"));
+    EXPECT_TRUE(boxes.empty());  // a member that is not there is passed over silently
+}
+
+TEST_F(Members, AnExistingFileIsEmptiedAndRewritten) {
+    openWith({{"a.txt", ToBytes("short"), sfx::Stored}});
+    writeFile("c:\\out\\a.txt", TextLike(10000));
+    EXPECT_EQ(ToText(extract("a.txt")), "short");
+}
+
+TEST_F(Members, AnUncreatableFileIsShownWithItsPath) {
+    openWith({{"a.txt", ToBytes("data"), sfx::Stored}});
+    EXPECT_EQ(archive.extractMember("a.txt", "c:\\no\\such\\folder\\a.txt"), 0);
+    expectOnly(MessageBox("Cannot create file: c:\\no\\such\\folder\\a.txt"));
+    writeFile("c:\\ro\\a.txt", ToBytes("kept"));
+    chmod(hostPath("c:\\ro\\a.txt").c_str(), 0444);
+    EXPECT_EQ(archive.extractMember("a.txt", "c:\\ro\\a.txt"), 0);
+    expectOnly(MessageBox("Cannot create file: c:\\ro\\a.txt"));
+    EXPECT_EQ(ToText(readFile("c:\\ro\\a.txt")), "kept");
+}
+
+TEST_F(Members, AMissingTableEntryIsNotAMember) {
+    sfx::ByteWriter w;
+    w.putBytes("MZdata", 6);
+    size_t directory = w.bytes.size();
+    w.putText("a");
+    w.putText("b");
+    w.putList({});
+    w.putList({});
+    w.putList({"a", "b", "c"});
+    w.putTable({2, 2});     // no offset for c
+    w.putTable({4, 4, 4});
+    w.putTable({0});        // no method for b or c
+    w.putText("");
+    sfx::Bytes trailer = sfx::Trailer((int32_t)directory);
+    w.putBytes(trailer.data(), trailer.size());
+    ASSERT_EQ(archive.open(installer(w.bytes).c_str()), 1);
+    EXPECT_EQ(ToText(extract("a")), "data");
+    extract("b");
+    extract("c");
+    EXPECT_FALSE(exists("c:\\out\\b"));
+    EXPECT_FALSE(exists("c:\\out\\c"));
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(Members, BytesOutsideTheFileAreNeverWritten) {
+    sfx::ByteWriter w;
+    w.putBytes("MZdata", 6);
+    size_t directory = w.bytes.size();
+    w.putText("a");
+    w.putText("b");
+    w.putList({});
+    w.putList({});
+    w.putList({"past", "negsize", "negoffset", "straddle"});
+    w.putTable({2, 2, -1, 4});
+    w.putTable({100000, -4, 4, 0x7FFFFFF0});
+    w.putTable({0, 0, 0, 0});
+    w.putText("");
+    sfx::Bytes trailer = sfx::Trailer((int32_t)directory);
+    w.putBytes(trailer.data(), trailer.size());
+    ASSERT_EQ(archive.open(installer(w.bytes).c_str()), 1);
+    for (const char* name : {"past", "negsize", "negoffset", "straddle"}) {
+        extract(name);
+        expectOnly(ErrorBox("Cannot read file"));
+        EXPECT_FALSE(exists(std::string("c:\\out\\") + name)) << name;
+    }
+}
+
+TEST_F(Members, ReadMemberGivesTheSizeAndAZeroAfterTheData) {
+    openWith({{"s", ToBytes("stored"), sfx::Stored}, {"d", sfx::DeflateMember(ToBytes("deflated")), sfx::Deflated}});
+    int32_t size = -1;
+    char* block = archive.readMember("s", size);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(size, 6);
+    EXPECT_STREQ(block, "stored");
+    FreeGlobal(block);
+    block = archive.readMember("d", size);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(size, 8);
+    EXPECT_STREQ(block, "deflated");
+    FreeGlobal(block);
+}

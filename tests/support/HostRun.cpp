@@ -1,0 +1,134 @@
+// Test support: temporary drive roots, the box recorder, and deterministic payloads.
+#include "support/HostRun.h"
+#include <dirent.h>
+#include <libdeflate.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include "system/Files.h"
+#include "system/Messages.h"
+#include "system/posix/HostControl.h"
+
+std::ostream& operator<<(std::ostream& out, const Box& box) {
+    return out << box.caption << " [" << box.style << "]: " << box.text;
+}
+
+Box MessageBox(const std::string& text) { return Box{"Message", text, 0x40}; }
+Box ErrorBox(const std::string& text) { return Box{"Error", text, 0x10}; }
+
+sfx::Bytes ToBytes(const std::string& text) { return sfx::Bytes(text.begin(), text.end()); }
+std::string ToText(const sfx::Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+sfx::Bytes FakeStub(size_t size) {
+    sfx::Bytes stub(size);
+    for (size_t i = 0; i < size; ++i) stub[i] = (uint8_t)(i * 7 + 3);
+    if (size >= 2) stub[0] = 'M', stub[1] = 'Z';
+    return stub;
+}
+
+sfx::Bytes TextLike(size_t size, unsigned seed) {
+    static const char* words[] = {"setup ", "install ", "file ", "the ", "program ", "folder ", "\r\n", "data "};
+    std::mt19937 random(seed);
+    sfx::Bytes out;
+    while (out.size() < size) {
+        const char* word = words[random() % 8];
+        out.insert(out.end(), word, word + strlen(word));
+    }
+    out.resize(size);
+    return out;
+}
+
+sfx::Bytes Noise(size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    sfx::Bytes out(size);
+    for (uint8_t& b : out) b = (uint8_t)random();
+    return out;
+}
+
+sfx::Bytes LibdeflateMember(const sfx::Bytes& data, int level) {
+    libdeflate_compressor* compressor = libdeflate_alloc_compressor(level);
+    size_t bound = libdeflate_zlib_compress_bound(compressor, data.size());
+    sfx::Bytes out(4 + bound);
+    size_t n = libdeflate_zlib_compress(compressor, data.data(), data.size(), out.data() + 4, bound);
+    libdeflate_free_compressor(compressor);
+    uint32_t size = (uint32_t)data.size();
+    for (int i = 0; i < 4; ++i) out[i] = (uint8_t)(size >> (8 * i));
+    out.resize(4 + n);
+    return out;
+}
+
+void HostRun::SetUp() {
+    char pattern[] = "/tmp/sfxtest.XXXXXX";
+    root = mkdtemp(pattern);
+    mkdir((root + "/c").c_str(), 0755);
+    HostSetDriveRoot(root);
+    HostResetFaults();
+    HostEvents().clear();
+    HostSetLauncher(nullptr);
+    HostSetModulePath("c:\\dist\\setup.exe");
+    MessageText = "";
+    boxes.clear();
+    HostSetBoxSink([this](const std::string& caption, const std::string& text, unsigned style) {
+        boxes.push_back(Box{caption, text, style});
+    });
+}
+
+void HostRun::TearDown() {
+    for (FileHandle file : opened) CloseFile(file);
+    HostSetBoxSink(nullptr);
+    HostResetFaults();
+    HostSetLauncher(nullptr);
+    // Read-only files are made in some tests; rm -rf copes with them.
+    std::string command = "chmod -R u+w '" + root + "' && rm -rf '" + root + "'";
+    if (std::system(command.c_str()) != 0) ADD_FAILURE() << "could not remove " << root;
+}
+
+std::string HostRun::hostPath(const std::string& windowsPath) const { return HostMapPath(windowsPath.c_str()); }
+
+void HostRun::writeFile(const std::string& windowsPath, const sfx::Bytes& bytes) const {
+    std::string path = hostPath(windowsPath);
+    // Make the folders on the way.
+    for (size_t slash = path.find('/', root.size() + 1); slash != std::string::npos; slash = path.find('/', slash + 1))
+        mkdir(path.substr(0, slash).c_str(), 0755);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write((const char*)bytes.data(), (std::streamsize)bytes.size());
+}
+
+sfx::Bytes HostRun::readFile(const std::string& windowsPath) const {
+    std::ifstream in(hostPath(windowsPath), std::ios::binary);
+    return sfx::Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool HostRun::exists(const std::string& windowsPath) const {
+    struct stat info;
+    return stat(hostPath(windowsPath).c_str(), &info) == 0;
+}
+
+std::vector<std::string> HostRun::folderEntries(const std::string& windowsPath) const {
+    std::vector<std::string> names;
+    DIR* dir = opendir(hostPath(windowsPath).c_str());
+    if (!dir) return names;
+    while (dirent* entry = readdir(dir))
+        if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..") names.push_back(entry->d_name);
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string HostRun::installer(const sfx::Bytes& bytes) {
+    std::string path = "c:\\dist\\setup.exe";
+    writeFile(path, bytes);
+    HostSetModulePath(path);
+    return path;
+}
+
+FileHandle HostRun::openBytes(const sfx::Bytes& bytes) {
+    std::string path = "c:\\bytes" + std::to_string(opened.size()) + ".bin";
+    writeFile(path, bytes);
+    FileHandle file = OpenInputFile(path.c_str());
+    EXPECT_NE(file, InvalidFile());
+    opened.push_back(file);
+    return file;
+}

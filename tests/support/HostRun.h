@@ -1,0 +1,55 @@
+// Test support: a fixture with a private drive root and a box recorder, and installer builders.
+#pragma once
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include "Writer.h"
+#include "system/FileHandle.h"
+
+struct Box {
+    std::string caption;
+    std::string text;
+    unsigned style;
+    bool operator==(const Box& other) const {
+        return caption == other.caption && text == other.text && style == other.style;
+    }
+};
+std::ostream& operator<<(std::ostream& out, const Box& box);
+
+Box MessageBox(const std::string& text);  // caption "Message", information icon
+Box ErrorBox(const std::string& text);    // caption "Error", error icon
+
+sfx::Bytes ToBytes(const std::string& text);
+std::string ToText(const sfx::Bytes& bytes);
+// Something that looks like an executable image: "MZ" and a fixed pattern.
+sfx::Bytes FakeStub(size_t size = 512);
+// Deterministic bytes that deflate well (text-like) or not at all (noise).
+sfx::Bytes TextLike(size_t size, unsigned seed = 1);
+sfx::Bytes Noise(size_t size, unsigned seed = 1);
+// A deflated member made by libdeflate, an encoder independent of zlib, with its check value.
+sfx::Bytes LibdeflateMember(const sfx::Bytes& data, int level);
+
+// Every test runs against its own drive root under a fresh temporary folder, with boxes
+// recorded, no planned failures and an empty event log.
+class HostRun : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Host paths of drive-letter paths.
+    std::string hostPath(const std::string& windowsPath) const;
+    void writeFile(const std::string& windowsPath, const sfx::Bytes& bytes) const;
+    sfx::Bytes readFile(const std::string& windowsPath) const;
+    bool exists(const std::string& windowsPath) const;
+    std::vector<std::string> folderEntries(const std::string& windowsPath) const;
+
+    // The bytes as an open input file at its start; closed again at tear-down.
+    FileHandle openBytes(const sfx::Bytes& bytes);
+
+    // Writes the installer to c:\dist\setup.exe, makes it the module, and returns its path.
+    std::string installer(const sfx::Bytes& bytes);
+
+    std::string root;
+    std::vector<Box> boxes;
+    std::vector<FileHandle> opened;
+};

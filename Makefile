@@ -1,5 +1,5 @@
 # A thin front for the two CMake builds: `make` builds both, `make test` builds and runs every test.
-.PHONY: all deps host win32 test demo fuzz bench clean
+.PHONY: all deps host win32 test demo fuzz bench check clean
 
 all: win32 host
 
@@ -24,6 +24,9 @@ fuzz: deps
 	cmake --preset fuzz >/dev/null
 	cmake --build --preset fuzz -j2
 	@bash scripts/fuzz.sh
+
+check: deps
+	@bash scripts/static-checks.sh
 
 bench: win32 deps
 	@bash bench/run

@@ -5,6 +5,8 @@
 class PathString : public String {
 public:
     PathString() {}
+    // Implicit on purpose, like String's.
+    // cppcheck-suppress noExplicitConstructor
     PathString(const char* text) : String(text) {}
     ~PathString() override {}
 

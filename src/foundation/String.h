@@ -6,6 +6,8 @@
 class String {
 public:
     String();
+    // Implicit on purpose: a String stands in for a C text wherever one is taken.
+    // cppcheck-suppress noExplicitConstructor
     String(const char* text);
     String(const String& other);
     virtual ~String();
@@ -41,4 +43,5 @@ protected:
 };
 
 // The one static byte that every empty String points at.
-extern char SharedEmptyBuffer[1];
+// A declaration only: the definition is constant-initialised, so nothing runs at start-up.
+extern char SharedEmptyBuffer[1];  // NOLINT(bugprone-dynamic-static-initializers)

@@ -3,7 +3,8 @@
 #include "foundation/String.h"
 
 // Collects the text of the next box; emptied after every box.
-extern String MessageText;
+// A declaration only: its one definition, in Messages.cpp, is initialised once at start-up.
+extern String MessageText;  // NOLINT(bugprone-dynamic-static-initializers)
 
 void AddMessageText(const char* text);
 // The information box, captioned "Message": for what can't be found, created or run.

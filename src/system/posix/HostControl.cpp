@@ -41,7 +41,8 @@ void HostDeliverBox(const char* text, const char* caption, unsigned style) {
         boxSink(caption, text, style);
         return;
     }
-    std::fprintf(stderr, "%s: %s\n", caption, text);
+    // A box that can't be printed has nowhere else to go.
+    std::fprintf(stderr, "%s: %s\n", caption, text);  // NOLINT(cert-err33-c)
 }
 
 void HostSetDriveRoot(const std::string& root) { driveRoot = root; }

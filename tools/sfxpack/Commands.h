@@ -1,0 +1,29 @@
+// The sfxpack commands. Each takes the words after its name and returns the exit code, or
+// throws Failure.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace sfx {
+
+struct Inspection;
+
+using Words = std::vector<std::string>;
+
+int CreateCommand(const Words& words);
+int ListCommand(const Words& words);
+int VerifyCommand(const Words& words);
+int ExtractCommand(const Words& words);
+int RestubCommand(const Words& words);
+
+// Stops the command unless the inspected file is an installer: exit 2 for a file that is none,
+// 1 for one that is cut short.
+void RequireInstaller(const Inspection& inspection, const std::string& path);
+
+// The help of a command, or the whole tool's for an empty name; null for an unknown command.
+const char* HelpText(const std::string& command);
+
+// Runs a whole command line: the tool's options, or a command and its words.
+int RunSfxpack(const Words& words);
+
+}  // namespace sfx

@@ -1,0 +1,105 @@
+// The help texts, one per command and one for the whole tool.
+#include <cstring>
+#include "Commands.h"
+
+namespace sfx {
+
+static const char* const ToolHelp =
+    "Usage: sfxpack COMMAND [ARGUMENTS]\n"
+    "Builds, lists, verifies, unpacks and re-stubs self-extracting installers made with sfxstub.\n"
+    "\n"
+    "Commands:\n"
+    "  create -o OUT --stub STUB --setup FILE --project FILE [--support FILE]...\n"
+    "         [--member FILE]... [--store GLOB]... [--level N] [--no-check]\n"
+    "                  pack an installer from a stub and the files it unpacks\n"
+    "  list FILE [--json]\n"
+    "                  show the named files and the members, and flag what the stub\n"
+    "                  would trip on\n"
+    "  verify FILE     unpack every member as the stub does and check it\n"
+    "  extract FILE [-d DIR] [NAME|GLOB]...\n"
+    "                  write the members (or those that match) under DIR\n"
+    "  restub FILE --stub NEW -o OUT\n"
+    "                  move the archive behind another stub\n"
+    "\n"
+    "  sfxpack COMMAND --help    more about a command\n"
+    "  sfxpack --version         the version\n"
+    "\n"
+    "Names are compared as the stub compares them: ignoring the case of A-Z only.\n"
+    "Exit status: 0 all sound, 1 damaged content, 2 usage error or unreadable input.\n";
+
+static const char* const CreateHelp =
+    "Usage: sfxpack create -o OUT --stub STUB --setup FILE --project FILE\n"
+    "                      [--support FILE]... [--member FILE]... [--store GLOB]...\n"
+    "                      [--level N] [--no-check]\n"
+    "Packs an installer: the stub, then the members back to back (set-up program,\n"
+    "project file, support files, other members), then the directory and the trailer.\n"
+    "The stub unpacks the set-up program, the project file and the support files into\n"
+    "c:\\_setup and starts the set-up program; other members only ride along.\n"
+    "\n"
+    "  -o, --output OUT  the installer to write\n"
+    "  --stub STUB       the stub executable (sfxstub.exe)\n"
+    "  --setup FILE      the set-up program\n"
+    "  --project FILE    the set-up program's project file\n"
+    "  --support FILE    a support file, unpacked beside the set-up program\n"
+    "  --member FILE     a further member, packed but not unpacked by the stub\n"
+    "  --store GLOB      store members whose names match as they are (* and ?)\n"
+    "  --level N         deflate level, 0 to 9 (default 9)\n"
+    "  --no-check        leave the Adler-32 check value off deflated members\n"
+    "\n"
+    "FILE is a path, packed under its base name, or NAME=PATH to pack PATH as NAME;\n"
+    "write =PATH for a path that holds '=' itself. A member that deflate does not\n"
+    "shrink is stored. Two members whose names differ only in case are refused.\n"
+    "The same inputs always give the same bytes.\n";
+
+static const char* const ListHelp =
+    "Usage: sfxpack list FILE [--json]\n"
+    "Shows the set-up program, the project file and the support files, then each\n"
+    "member with its offset, stored size, unpacked size, method and ratio (stored\n"
+    "over unpacked), and flags what the stub would trip on.\n"
+    "\n"
+    "  --json  the same as a JSON object; names are bytes, shown as UTF-8 where they\n"
+    "          are valid UTF-8 and as the Latin-1 character of each byte elsewhere\n"
+    "\n"
+    "Exit status: 0 nothing wrong, 1 errors found, 2 not an installer or unreadable.\n";
+
+static const char* const VerifyHelp =
+    "Usage: sfxpack verify FILE\n"
+    "Unpacks every member entry as the stub does (one inflate call into exactly the\n"
+    "declared size) and checks the Adler-32 value where a member carries one.\n"
+    "\n"
+    "Exit status: 0 all sound, 1 damaged, 2 not an installer or unreadable.\n";
+
+static const char* const ExtractHelp =
+    "Usage: sfxpack extract FILE [-d DIR] [NAME|GLOB]...\n"
+    "Writes the members, or those whose names match, under DIR (default: the\n"
+    "current folder), which is created when missing. Where a name repeats, the first\n"
+    "entry is written, as the stub reads it. Backslashes in names separate folders.\n"
+    "Names with a \"..\" part, a drive letter or colon, or a leading separator are\n"
+    "refused: nothing is written outside DIR.\n"
+    "\n"
+    "  -d, --directory DIR  the folder to write into\n"
+    "\n"
+    "Exit status: 0 all written, 1 a member was damaged or refused (the others are\n"
+    "still written), 2 not an installer, unreadable, unwritable, or a NAME matched\n"
+    "nothing.\n";
+
+static const char* const RestubHelp =
+    "Usage: sfxpack restub FILE --stub NEW -o OUT\n"
+    "Writes OUT: the stub NEW followed by FILE's archive, with the member offsets and\n"
+    "the directory offset moved to match.\n"
+    "\n"
+    "  --stub NEW        the new stub executable\n"
+    "  -o, --output OUT  the installer to write\n";
+
+const char* HelpText(const std::string& command) {
+    static const struct {
+        const char* name;
+        const char* text;
+    } texts[] = {{"", ToolHelp},         {"create", CreateHelp},   {"list", ListHelp},
+                 {"verify", VerifyHelp}, {"extract", ExtractHelp}, {"restub", RestubHelp}};
+    for (const auto& entry : texts)
+        if (command == entry.name) return entry.text;
+    return nullptr;
+}
+
+}  // namespace sfx

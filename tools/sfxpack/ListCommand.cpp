@@ -1,0 +1,84 @@
+// sfxpack list and verify: the inspection shown as a table, or every member unpacked.
+#include <cstdio>
+#include "Args.h"
+#include "Commands.h"
+#include "Host.h"
+#include "Inspect.h"
+#include "Names.h"
+#include "ProgressLine.h"
+#include "Report.h"
+
+namespace sfx {
+
+void RequireInstaller(const Inspection& inspection, const std::string& path) {
+    if (inspection.kind == FileKind::Installer) return;
+    std::string why = inspection.problems.empty() ? "not an installer" : inspection.problems.front().text;
+    throw Failure(inspection.kind == FileKind::Truncated ? ExitDamaged : ExitUsage, Printable(path) + ": " + why);
+}
+
+// The one operand a command takes, and whether --json was given.
+static std::string ReadOperand(const char* command, const Words& words, bool* json) {
+    Args args(command, words);
+    std::string path;
+    while (!args.done()) {
+        if (!args.atOption()) {
+            if (!path.empty()) throw Usage(command, "one FILE only");
+            path = args.operand();
+            continue;
+        }
+        std::string option = args.option();
+        if (json && option == "--json") {
+            args.flag();
+            *json = true;
+        } else {
+            args.unknown();
+        }
+    }
+    if (path.empty()) throw Usage(command, "FILE is required");
+    return path;
+}
+
+int ListCommand(const Words& words) {
+    bool json = false;
+    std::string path = ReadOperand("list", words, &json);
+    Bytes file = ReadInput(path);
+    Inspection inspection = Inspect(file);
+    // JSON readers get the object whatever the file is; the exit code still tells.
+    if (json) std::fputs(ListJson(inspection, path).c_str(), stdout);
+    RequireInstaller(inspection, path);
+    if (!json) std::fputs(ListText(inspection, path).c_str(), stdout);
+    return inspection.hasErrors() ? ExitDamaged : ExitOk;
+}
+
+int VerifyCommand(const Words& words) {
+    std::string path = ReadOperand("verify", words, nullptr);
+    Bytes file = ReadInput(path);
+    Inspection inspection = Inspect(file);
+    RequireInstaller(inspection, path);
+    VerifyReport report;
+    {
+        ProgressLine progress("verifying");
+        report = Verify(file, inspection, progress.callback());
+    }
+    size_t damaged = 0;
+    for (const MemberCheck& check : report.members) {
+        const MemberEntry& member = inspection.members[(size_t)check.index];
+        damaged += !check.sound;
+        std::printf("%-7s  %s: %s\n", check.sound ? "ok" : "DAMAGED", Printable(member.name).c_str(),
+                    check.detail.c_str());
+        for (const std::string& note : check.notes) std::printf("         note: %s\n", note.c_str());
+    }
+    // Member faults are shown above; the rest concern the archive as a whole.
+    for (const Problem& problem : inspection.problems)
+        if (problem.member < 0 || problem.severity == Severity::Warning)
+            std::printf("%s: %s\n", problem.severity == Severity::Error ? "error" : "warning", problem.text.c_str());
+    size_t count = report.members.size();
+    if (report.sound)
+        std::printf("%s: sound, %zu member%s\n", Printable(path).c_str(), count, count == 1 ? "" : "s");
+    else
+        std::printf("%s: DAMAGED, %zu of %zu member%s unreadable\n", Printable(path).c_str(), damaged, count,
+                    count == 1 ? "" : "s");
+    return report.sound ? ExitOk : ExitDamaged;
+}
+
+}  // namespace sfx

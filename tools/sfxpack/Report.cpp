@@ -1,0 +1,155 @@
+// The listing of an inspected installer, as text and as JSON.
+#include "Report.h"
+#include <cstdio>
+#include "Names.h"
+#include "Restub.h"
+
+namespace sfx {
+
+const char* MethodName(int32_t method) {
+    return method == Stored ? "stored" : method == Deflated ? "deflated" : "unknown";
+}
+
+const char* RoleName(Role role) {
+    switch (role) {
+    case Role::SetupProgram: return "setup";
+    case Role::ProjectFile: return "project";
+    case Role::SupportFile: return "support";
+    default: return "-";
+    }
+}
+
+static const char* KindName(FileKind kind) {
+    return kind == FileKind::Installer ? "installer" : kind == FileKind::Truncated ? "truncated" : "not-installer";
+}
+
+static std::string Format(const char* format, double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+// Stored size over unpacked size, or a negative value when there is none to give.
+static double Ratio(const MemberEntry& member) {
+    if (!member.fault.empty() || member.unpackedSize <= 0) return -1;
+    return (double)member.storedSize / (double)member.unpackedSize;
+}
+
+static std::string Column(const std::string& text, size_t width, bool right = true) {
+    if (text.size() >= width) return text;
+    std::string pad(width - text.size(), ' ');
+    return right ? pad + text : text + pad;
+}
+
+std::string ListText(const Inspection& inspection, const std::string& path) {
+    std::string out = Printable(path) + ": " + std::to_string(inspection.fileSize) + " bytes";
+    if (inspection.kind != FileKind::Installer || inspection.directoryOffset < 0 ||
+        (uint64_t)inspection.directoryOffset > inspection.fileSize) {
+        out += "\n";
+    } else {
+        if (inspection.directoryLoaded) out += ", stub " + std::to_string(ArchiveStart(inspection)) + " bytes";
+        out += ", directory at " + std::to_string(inspection.directoryOffset) + "\n";
+    }
+    if (inspection.kind == FileKind::Installer) {
+        out += "set-up program:  " + Printable(inspection.setupProgram) + "\n";
+        out += "project file:    " + Printable(inspection.projectFile) + "\n";
+        out += "support files:  ";
+        if (inspection.supportFiles.empty()) out += " (none)\n";
+        for (size_t i = 0; i < inspection.supportFiles.size(); ++i)
+            out += (i ? "                 " : " ") + Printable(inspection.supportFiles[i]) + "\n";
+    }
+    if (inspection.directoryLoaded) {
+        out += std::to_string(inspection.members.size()) + " member" + (inspection.members.size() == 1 ? "" : "s") +
+               "\n";
+        out += "      offset      stored    unpacked  method    ratio  use      name\n";
+        for (const MemberEntry& m : inspection.members) {
+            bool placed = m.complete;
+            out += Column(placed ? std::to_string(m.offset) : "?", 12);
+            out += Column(placed ? std::to_string(m.storedSize) : "?", 12);
+            out += Column(m.unpackedSize >= 0 ? std::to_string(m.unpackedSize) : "?", 12);
+            out += "  " + Column(placed ? (m.method == Stored || m.method == Deflated ? MethodName(m.method)
+                                                                                      : "#" + std::to_string(m.method))
+                                        : "?",
+                                 8, false);
+            double ratio = Ratio(m);
+            out += Column(ratio >= 0 ? Format("%.1f%%", ratio * 100) : "-", 7);
+            out += "  " + Column(RoleName(m.role), 7, false) + "  " + Printable(m.name) + "\n";
+        }
+    }
+    for (const Problem& problem : inspection.problems)
+        out += std::string(problem.severity == Severity::Error ? "error: " : "warning: ") + problem.text + "\n";
+    return out;
+}
+
+std::string JsonString(const std::string& bytes) {
+    std::string out = "\"";
+    for (size_t i = 0; i < bytes.size();) {
+        unsigned char c = (unsigned char)bytes[i];
+        if (size_t length = c >= 0x80 ? Utf8Length(bytes, i) : 0) {
+            out.append(bytes, i, length);
+            i += length;
+            continue;
+        }
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += (char)c;
+        } else if (c >= 0x20 && c < 0x7F) {
+            out += (char)c;
+        } else {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", c);
+            out += escape;
+        }
+        ++i;
+    }
+    return out + "\"";
+}
+
+static std::string JsonList(const std::vector<std::string>& texts) {
+    std::string out = "[";
+    for (size_t i = 0; i < texts.size(); ++i) out += (i ? ", " : "") + JsonString(texts[i]);
+    return out + "]";
+}
+
+std::string ListJson(const Inspection& inspection, const std::string& path) {
+    bool loaded = inspection.directoryLoaded;
+    std::string out = "{\n";
+    out += "  \"file\": " + JsonString(path) + ",\n";
+    out += "  \"size\": " + std::to_string(inspection.fileSize) + ",\n";
+    out += std::string("  \"kind\": \"") + KindName(inspection.kind) + "\",\n";
+    out += "  \"directoryLoaded\": " + std::string(loaded ? "true" : "false") + ",\n";
+    if (inspection.kind == FileKind::Installer) {
+        out += "  \"directoryOffset\": " + std::to_string(inspection.directoryOffset) + ",\n";
+        if (loaded) out += "  \"stubSize\": " + std::to_string(ArchiveStart(inspection)) + ",\n";
+        out += "  \"setupProgram\": " + JsonString(inspection.setupProgram) + ",\n";
+        out += "  \"projectFile\": " + JsonString(inspection.projectFile) + ",\n";
+        out += "  \"supportFiles\": " + JsonList(inspection.supportFiles) + ",\n";
+        out += "  \"furtherNames\": " + JsonList(inspection.extraNames) + ",\n";
+        out += "  \"finalText\": " + JsonString(inspection.extraText) + ",\n";
+    }
+    out += "  \"members\": [";
+    for (size_t i = 0; i < inspection.members.size(); ++i) {
+        const MemberEntry& m = inspection.members[i];
+        auto number = [&](int64_t value, bool known) { return known ? std::to_string(value) : std::string("null"); };
+        double ratio = Ratio(m);
+        out += std::string(i ? "," : "") + "\n    {\"index\": " + std::to_string(m.index) +
+               ", \"name\": " + JsonString(m.name) + ", \"use\": \"" + RoleName(m.role) +
+               "\", \"offset\": " + number(m.offset, m.complete) + ", \"stored\": " + number(m.storedSize, m.complete) +
+               ", \"unpacked\": " + number(m.unpackedSize, m.unpackedSize >= 0) + ", \"method\": " +
+               number(m.method, m.complete) + ", \"ratio\": " + (ratio >= 0 ? Format("%.4f", ratio) : "null") +
+               ", \"readBy\": " + std::to_string(m.readBy) +
+               ", \"fault\": " + (m.fault.empty() ? "null" : JsonString(m.fault)) + "}";
+    }
+    out += inspection.members.empty() ? "],\n" : "\n  ],\n";
+    out += "  \"problems\": [";
+    for (size_t i = 0; i < inspection.problems.size(); ++i) {
+        const Problem& p = inspection.problems[i];
+        out += std::string(i ? "," : "") + "\n    {\"severity\": \"" +
+               (p.severity == Severity::Error ? "error" : "warning") + "\", \"member\": " +
+               (p.member >= 0 ? std::to_string(p.member) : "null") + ", \"text\": " + JsonString(p.text) + "}";
+    }
+    out += inspection.problems.empty() ? "]\n" : "\n  ]\n";
+    return out + "}\n";
+}
+
+}  // namespace sfx

@@ -235,7 +235,8 @@ static void CheckNamedFile(Inspection& result, const FirstEntries& first, const 
                            const char* what) {
     auto it = first.find(NameKey(name));
     if (it == first.end()) {
-        Add(result, Severity::Error, std::string("the ") + what + " " + Printable(name) + " is not among the members");
+        std::string shown = name.empty() ? "\"\"" : Printable(name);
+        Add(result, Severity::Error, std::string("the ") + what + " " + shown + " is not among the members");
         return;
     }
     MemberEntry& member = result.members[(size_t)it->second];

@@ -1,0 +1,126 @@
+// Test support: sample data, stand-in stubs, and the tool run as a child process.
+#include "PackTestSupport.h"
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sys/wait.h>
+#include "Pack.h"
+
+namespace fs = std::filesystem;
+
+sfx::Bytes ToBytes(const std::string& text) { return sfx::Bytes(text.begin(), text.end()); }
+
+sfx::Bytes TextLike(size_t size, unsigned seed) {
+    static const char* words[] = {"setup ", "install ", "file ", "the ", "program ", "folder ", "\r\n", "data "};
+    std::mt19937 random(seed);
+    sfx::Bytes out;
+    while (out.size() < size) {
+        const char* word = words[random() % 8];
+        out.insert(out.end(), word, word + std::strlen(word));
+    }
+    out.resize(size);
+    return out;
+}
+
+sfx::Bytes Noise(size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    sfx::Bytes out(size);
+    for (uint8_t& b : out) b = (uint8_t)random();
+    return out;
+}
+
+void Put32(sfx::Bytes& bytes, size_t at, int32_t value) {
+    for (int i = 0; i < 4; ++i) bytes.at(at + i) = (uint8_t)((uint32_t)value >> (8 * i));
+}
+
+int32_t Get32(const sfx::Bytes& bytes, size_t at) {
+    return (int32_t)((uint32_t)bytes.at(at) | (uint32_t)bytes.at(at + 1) << 8 | (uint32_t)bytes.at(at + 2) << 16 |
+                     (uint32_t)bytes.at(at + 3) << 24);
+}
+
+sfx::Bytes PeStub(size_t size) {
+    sfx::Bytes stub(size);
+    for (size_t i = 0; i < size; ++i) stub[i] = (uint8_t)(i * 13 + 5);
+    stub[0] = 'M', stub[1] = 'Z';
+    Put32(stub, 0x3C, 0x40);
+    const uint8_t pe[] = {'P', 'E', 0, 0, 0x4C, 0x01, 0x01, 0x00};  // i386, one section
+    std::copy(std::begin(pe), std::end(pe), stub.begin() + 0x40);
+    stub[0x40 + 20] = 0xE0, stub[0x40 + 21] = 0;  // size of the optional header
+    stub[0x58] = 0x0B, stub[0x59] = 0x01;         // PE32
+    // No certificate table.
+    Put32(stub, 0x58 + 96 + 32, 0);
+    Put32(stub, 0x58 + 96 + 36, 0);
+    size_t section = 0x58 + 0xE0;
+    Put32(stub, section + 16, (int32_t)(size - 0x200));
+    Put32(stub, section + 20, 0x200);
+    return stub;
+}
+
+sfx::Bytes SampleInstaller(bool keepCheck) {
+    sfx::PackInputs inputs;
+    inputs.stub = PeStub(0x400);
+    inputs.setupProgram = {"SETUP.EXE", TextLike(5000, 1)};
+    inputs.projectFile = {"setup.lst", ToBytes("[files]\r\nreadme.txt\r\n")};
+    inputs.supportFiles = {{"readme.txt", TextLike(900, 2)}, {"noise.bin", Noise(700)}};
+    sfx::PackOptions options;
+    options.keepCheck = keepCheck;
+    return sfx::Pack(inputs, options);
+}
+
+void ToolRun::SetUp() {
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    folder = (fs::temp_directory_path() /
+              ("sfxpack-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
+               std::to_string(std::random_device()())))
+                 .string();
+    fs::create_directories(folder);
+}
+
+void ToolRun::TearDown() {
+    std::error_code error;
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, error);
+    fs::remove_all(folder, error);
+}
+
+std::string ToolRun::path(const std::string& name) const { return folder + "/" + name; }
+
+void ToolRun::write(const std::string& name, const sfx::Bytes& bytes) const {
+    fs::create_directories(fs::path(path(name)).parent_path());
+    std::ofstream file(path(name), std::ios::binary);
+    file.write((const char*)bytes.data(), (std::streamsize)bytes.size());
+    ASSERT_TRUE(file.good()) << name;
+}
+
+sfx::Bytes ToolRun::read(const std::string& name) const {
+    std::ifstream file(path(name), std::ios::binary);
+    return sfx::Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+bool ToolRun::exists(const std::string& name) const { return fs::exists(fs::symlink_status(path(name))); }
+
+static std::string Quote(const std::string& word) {
+    std::string quoted = "'";
+    for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+static std::string Slurp(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+int ToolRun::run(const std::vector<std::string>& arguments) {
+    std::string command = "cd " + Quote(folder) + " && " + Quote(SFXPACK_PATH);
+    for (const std::string& argument : arguments) command += " " + Quote(argument);
+    std::string outFile = folder + "/.stdout", errFile = folder + "/.stderr";
+    command += " >" + Quote(outFile) + " 2>" + Quote(errFile);
+    int status = std::system(command.c_str());
+    out = Slurp(outFile);
+    err = Slurp(errFile);
+    fs::remove(outFile);
+    fs::remove(errFile);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}

@@ -39,8 +39,12 @@ char* InflateMember(int32_t& size, const char* block, int32_t storedSize) {
     int result = inflate(&stream, Z_NO_FLUSH);
     inflateEnd(&stream);
 
-    // Output left unfilled means the stream ended early: those bytes were never inflated.
-    if ((result == Z_OK || result == Z_STREAM_END) && stream.avail_out == 0) {
+    // Output left unfilled means the stream ended early: those bytes were never inflated. A
+    // stream without its check value is taken whole before inflate waits for it, so Z_OK with
+    // input left over means the data ran on past the declared size: a damaged stream (or a
+    // wrong size) whose output would be garbage or cut short.
+    bool filled = stream.avail_out == 0;
+    if ((result == Z_STREAM_END && filled) || (result == Z_OK && filled && stream.avail_in == 0)) {
         out[unpacked] = 0;
         return out;
     }

@@ -87,13 +87,21 @@ TEST_F(Members, DamagedStreamsGiveZlibErrorAndNoFile) {
     shortStream.resize(shortStream.size() / 2);  // the stream ends early: output left unfilled
     sfx::Bytes tooBig = sfx::DeflateMember(data, 9, false);
     tooBig[0] += 1;  // one byte more declared than the stream holds
+    // One byte changed where the garbage it decodes to fills the output before the stream
+    // ends: inflate then stops with Z_OK and never reaches the check value.
+    sfx::Bytes overrun = sfx::DeflateMember(TextLike(30000));
+    overrun[overrun.size() / 2] ^= 0xFF;
+    sfx::Bytes tooSmall = sfx::DeflateMember(data);
+    tooSmall[0] -= 1;  // one byte less declared than the stream holds
     sfx::Bytes negative = sfx::DeflateMember(data);
     negative[3] = 0x80;
     openWith({{"check", wrongCheck, sfx::Deflated}, {"damaged", damaged, sfx::Deflated},
               {"header", badHeader, sfx::Deflated}, {"short", shortStream, sfx::Deflated},
               {"toobig", tooBig, sfx::Deflated}, {"negative", negative, sfx::Deflated},
-              {"tiny", {1, 0, 0}, sfx::Deflated}, {"prefixonly", {1, 0, 0, 0}, sfx::Deflated}});
-    for (const char* name : {"check", "damaged", "header", "short", "toobig", "negative", "tiny", "prefixonly"}) {
+              {"tiny", {1, 0, 0}, sfx::Deflated}, {"prefixonly", {1, 0, 0, 0}, sfx::Deflated},
+              {"overrun", overrun, sfx::Deflated}, {"toosmall", tooSmall, sfx::Deflated}});
+    for (const char* name : {"check", "damaged", "header", "short", "toobig", "negative", "tiny", "prefixonly",
+                             "overrun", "toosmall"}) {
         extract(name);
         expectOnly(ErrorBox(ZlibError));
         EXPECT_FALSE(exists(std::string("c:\\out\\") + name)) << name;

@@ -111,7 +111,12 @@ WineRun RunInstaller(const std::string& name, const std::string& tail) {
         size_t call = line.find(":Call "), open = line.find('('), close = line.rfind(") ret=");
         if (call != std::string::npos && open != std::string::npos && close != std::string::npos && call < open &&
             open < close)
-            run.calls.push_back(Call{line.substr(call + 6, open - call - 6), ParseArgs(line.substr(open + 1, close - open - 1))});
+        {
+            // Modules appear as they were imported: KERNEL32, user32.
+            std::string name = line.substr(call + 6, open - call - 6);
+            for (char& c : name) c = (char)std::tolower((unsigned char)c);
+            run.calls.push_back(Call{name, ParseArgs(line.substr(open + 1, close - open - 1))});
+        }
         run.trace += line + "\n";
     }
     return run;

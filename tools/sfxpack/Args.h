@@ -16,9 +16,9 @@ public:
 
     bool done() const { return next >= words.size(); }
     bool atOption() const;
-    std::string option();   // the option's name: "--level" for "--level 9" and "--level=9"
-    std::string value();    // the value of the option just read
-    void flag();            // the option just read takes no value
+    std::string option();  // the option's name: "--level" for "--level 9" and "--level=9"
+    std::string value();   // the value of the option just read
+    void flag();           // the option just read takes no value
     std::string operand();
     [[noreturn]] void unknown() const;
 
@@ -26,16 +26,16 @@ public:
     int number(int low, int high);
 
 private:
-    void skipEnd();     // passes over "--", which ends the options
+    void skipEnd();  // passes over "--", which ends the options
     std::string take();
 
     std::string command;
     std::vector<std::string> words;
     size_t next = 0;
     bool optionsEnded = false;
-    std::string current;        // the option just read
+    std::string current;  // the option just read
     bool hasInlineValue = false;
-    std::string inlineValue;    // the text after '=' in "--name=value"
+    std::string inlineValue;  // the text after '=' in "--name=value"
 };
 
 }  // namespace sfx

@@ -1,6 +1,7 @@
 // sfxpack create: reads the stub and the files, packs them, writes the installer.
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include "Args.h"
 #include "Commands.h"
 #include "Host.h"
@@ -28,7 +29,8 @@ static PackFile ReadMemberFile(const std::string& argument) {
 // Names the stub will handle in a way the packer may not expect.
 static void WarnAboutName(const std::string& name) {
     if (name.find(':') != std::string::npos)
-        std::fprintf(stderr, "sfxpack: warning: %s holds a colon: the stub writes it to that path, not into c:\\_setup\n",
+        std::fprintf(stderr,
+                     "sfxpack: warning: %s holds a colon: the stub writes it to that path, not into c:\\_setup\n",
                      Printable(name).c_str());
     else if (name.find_first_of("/\\") != std::string::npos)
         std::fprintf(stderr, "sfxpack: warning: %s holds a folder, which the stub does not create in c:\\_setup\n",
@@ -46,21 +48,25 @@ int CreateCommand(const Words& words) {
     std::string output, stub, setup, project;
     Words supports, others;
     PackOptions options;
+    const std::map<std::string, std::string*> once = {
+        {"-o", &output}, {"--output", &output}, {"--stub", &stub}, {"--setup", &setup}, {"--project", &project}};
+    const std::map<std::string, Words*> repeated = {
+        {"--support", &supports}, {"--member", &others}, {"--store", &options.storeGlobs}};
     while (!args.done()) {
         if (!args.atOption()) throw Usage("create", "unexpected argument " + Printable(args.operand()));
         std::string option = args.option();
-        if (option == "-o" || option == "--output") output = args.value();
-        else if (option == "--stub") stub = args.value();
-        else if (option == "--setup") setup = args.value();
-        else if (option == "--project") project = args.value();
-        else if (option == "--support") supports.push_back(args.value());
-        else if (option == "--member") others.push_back(args.value());
-        else if (option == "--store") options.storeGlobs.push_back(args.value());
-        else if (option == "--level") options.level = args.number(0, 9);
-        else if (option == "--no-check") {
+        if (once.count(option)) {
+            *once.at(option) = args.value();
+        } else if (repeated.count(option)) {
+            repeated.at(option)->push_back(args.value());
+        } else if (option == "--level") {
+            options.level = args.number(0, 9);
+        } else if (option == "--no-check") {
             args.flag();
             options.keepCheck = false;
-        } else args.unknown();
+        } else {
+            args.unknown();
+        }
     }
     for (auto required : {std::make_pair("-o", &output), std::make_pair("--stub", &stub),
                           std::make_pair("--setup", &setup), std::make_pair("--project", &project)})

@@ -45,13 +45,17 @@ int ExtractCommand(const Words& words) {
     Words patterns;
     while (!args.done()) {
         if (!args.atOption()) {
-            if (path.empty()) path = args.operand();
-            else patterns.push_back(args.operand());
+            if (path.empty())
+                path = args.operand();
+            else
+                patterns.push_back(args.operand());
             continue;
         }
         std::string option = args.option();
-        if (option == "-d" || option == "--directory") folder = args.value();
-        else args.unknown();
+        if (option == "-d" || option == "--directory")
+            folder = args.value();
+        else
+            args.unknown();
     }
     if (path.empty()) throw Usage("extract", "FILE is required");
 

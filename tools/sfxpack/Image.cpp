@@ -12,8 +12,8 @@ static bool Read16(const Bytes& file, uint64_t at, uint32_t& value) {
 
 static bool Read32(const Bytes& file, uint64_t at, uint32_t& value) {
     if (at + 4 > file.size()) return false;
-    value = (uint32_t)file[at] | (uint32_t)file[at + 1] << 8 | (uint32_t)file[at + 2] << 16 |
-            (uint32_t)file[at + 3] << 24;
+    value =
+        (uint32_t)file[at] | (uint32_t)file[at + 1] << 8 | (uint32_t)file[at + 2] << 16 | (uint32_t)file[at + 3] << 24;
     return true;
 }
 
@@ -22,8 +22,7 @@ int64_t ImageEnd(const Bytes& file) {
     if (file.size() < 0x40 || file[0] != 'M' || file[1] != 'Z') return -1;
     if (!Read32(file, 0x3C, peOffset)) return -1;
     uint64_t pe = peOffset;
-    if (pe + 24 > file.size() || file[pe] != 'P' || file[pe + 1] != 'E' || file[pe + 2] || file[pe + 3])
-        return -1;
+    if (pe + 24 > file.size() || file[pe] != 'P' || file[pe + 1] != 'E' || file[pe + 2] || file[pe + 3]) return -1;
     if (!Read16(file, pe + 6, sections) || !Read16(file, pe + 20, optionalSize)) return -1;
     uint64_t optional = pe + 24;
     uint64_t table = optional + optionalSize;

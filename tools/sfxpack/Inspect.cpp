@@ -1,9 +1,9 @@
-// Inspecting an installer: the trailer, the directory read item by item as the stub reads it,
-// then the member table checked entry by entry. Every length, count and offset is checked
-// against the bytes that are there before anything is allocated or read.
+// Inspecting an installer: the trailer, the directory, then the member table checked entry by
+// entry against the file, and the named files looked up as the stub looks them up.
 #include "Inspect.h"
 #include <algorithm>
 #include <unordered_map>
+#include "DirectoryReader.h"
 #include "Image.h"
 #include "Names.h"
 
@@ -11,81 +11,6 @@ namespace sfx {
 
 // Deflate never expands data by more than 1032 to 1, so a larger declared size can't be filled.
 static const uint64_t MaxInflateRatio = 1032;
-
-static int32_t Get32(const Bytes& file, uint64_t at) {
-    return (int32_t)((uint32_t)file[at] | (uint32_t)file[at + 1] << 8 | (uint32_t)file[at + 2] << 16 |
-                     (uint32_t)file[at + 3] << 24);
-}
-
-namespace {
-
-// Reads the stored forms from a position on, bounded by the end of the file as the stub's
-// loaders are; on failure `error` says why.
-struct Reader {
-    const Bytes& file;
-    uint64_t position;
-    std::string error;
-
-    uint64_t left() const { return position < file.size() ? file.size() - position : 0; }
-
-    bool int32(int32_t& value) {
-        if (left() < 4) return fail("it is cut short by the end of the file");
-        value = Get32(file, position);
-        position += 4;
-        return true;
-    }
-
-    bool text(std::string& out) {
-        int32_t length;
-        if (!int32(length)) return false;
-        if (length < 0) return fail("its length " + std::to_string(length) + " is negative");
-        if ((uint64_t)length > left())
-            return fail("its length " + std::to_string(length) + " runs past the end of the file");
-        out.assign((const char*)file.data() + position, (size_t)length);
-        position += (uint64_t)length;
-        return true;
-    }
-
-    // A count of zero or less is an empty list; the count comes back for the caller to flag.
-    bool list(std::vector<std::string>& out, int32_t& count) {
-        if (!int32(count)) return false;
-        if (count <= 0) return true;
-        // Every text takes at least its 4-byte length, which bounds the count before any
-        // allocation depends on it.
-        if ((uint64_t)count > left() / 4)
-            return fail("its count " + std::to_string(count) + " is more than the rest of the file can hold");
-        out.reserve((size_t)count);
-        for (int32_t i = 0; i < count; ++i) {
-            out.emplace_back();
-            if (!text(out.back())) {
-                error = "entry " + std::to_string(i) + ": " + error;
-                return false;
-            }
-        }
-        return true;
-    }
-
-    bool table(std::vector<int32_t>& out) {
-        int32_t count;
-        if (!int32(count)) return false;
-        if (count < 0) return fail("its count " + std::to_string(count) + " is negative");
-        if ((uint64_t)count > left() / 4)
-            return fail("its count " + std::to_string(count) + " is more than the rest of the file can hold");
-        out.resize((size_t)count);
-        for (int32_t& value : out) {
-            value = Get32(file, position);
-            position += 4;
-        }
-        return true;
-    }
-
-    bool fail(const std::string& why) {
-        error = why;
-        return false;
-    }
-};
-
-}  // namespace
 
 bool Inspection::hasErrors() const {
     if (kind != FileKind::Installer) return true;
@@ -101,104 +26,61 @@ int32_t Inspection::find(const std::string& name) const {
     return -1;
 }
 
-static void Add(Inspection& result, Severity severity, const std::string& text, int32_t member = -1) {
-    result.problems.push_back({severity, text, member});
+void Inspection::add(Severity severity, const std::string& text, int32_t member) {
+    problems.push_back({severity, text, member});
 }
 
 // The trailer is missing: a plain file, a bare executable, or an installer cut short.
 static void ClassifyWithoutTrailer(Inspection& result) {
     std::string size = std::to_string(result.fileSize);
     if (result.imageEnd < 0) {
-        Add(result, Severity::Error, "not an installer: the file does not end with the archive signature");
+        result.add(Severity::Error, "not an installer: the file does not end with the archive signature");
     } else if ((uint64_t)result.imageEnd > result.fileSize) {
         result.kind = FileKind::Truncated;
-        Add(result, Severity::Error, "the executable is cut short: its image needs " +
-                                         std::to_string(result.imageEnd) + " bytes, the file has " + size);
+        result.add(Severity::Error, "the executable is cut short: its image needs " + std::to_string(result.imageEnd) +
+                                        " bytes, the file has " + size);
     } else if ((uint64_t)result.imageEnd < result.fileSize) {
         result.kind = FileKind::Truncated;
-        Add(result, Severity::Error,
-            std::to_string(result.fileSize - (uint64_t)result.imageEnd) +
-                " bytes follow the executable image but no archive trailer ends the file: the installer is "
-                "truncated or damaged");
+        result.add(Severity::Error,
+                   std::to_string(result.fileSize - (uint64_t)result.imageEnd) +
+                       " bytes follow the executable image but no archive trailer ends the file: the installer is "
+                       "truncated or damaged");
     } else {
-        Add(result, Severity::Error, "not an installer: an executable without an archive");
+        result.add(Severity::Error, "not an installer: an executable without an archive");
     }
-}
-
-static bool LoadDirectory(const Bytes& file, Inspection& result) {
-    Reader reader{file, (uint64_t)result.directoryOffset, {}};
-    int32_t supportCount = 0, extraCount = 0, nameCount = 0;
-    // Each step runs only when the ones before it succeeded, as the stub stops at the first failure.
-    const char* failedItem = nullptr;
-    auto step = [&](const char* item, bool ok) {
-        if (!ok && !failedItem) failedItem = item;
-        return ok;
-    };
-    step("the set-up program name", reader.text(result.setupProgram)) &&
-        step("the project file name", reader.text(result.projectFile)) &&
-        step("the support files list", reader.list(result.supportFiles, supportCount)) &&
-        step("the further names list", reader.list(result.extraNames, extraCount)) &&
-        step("the member names list", reader.list(result.memberNames, nameCount)) &&
-        (result.offsetTablePosition = reader.position + 4, true) &&
-        step("the member offsets table", reader.table(result.memberOffsets)) &&
-        step("the member sizes table", reader.table(result.memberSizes)) &&
-        step("the member methods table", reader.table(result.memberMethods)) &&
-        step("the final text", reader.text(result.extraText));
-    result.directoryEnd = reader.position;
-    if (failedItem) {
-        Add(result, Severity::Error,
-            std::string("the stub can't load the directory: ") + failedItem + ": " + reader.error);
-        return false;
-    }
-    const std::pair<const char*, int32_t> counts[] = {
-        {"support files", supportCount}, {"further names", extraCount}, {"member names", nameCount}};
-    for (const auto& count : counts)
-        if (count.second < 0)
-            Add(result, Severity::Warning,
-                std::string("the ") + count.first + " list has the count " + std::to_string(count.second) +
-                    ", read as an empty list");
-    uint64_t trailerStart = result.fileSize - 8;
-    if (result.directoryEnd < trailerStart)
-        Add(result, Severity::Warning,
-            "the directory ends at " + std::to_string(result.directoryEnd) + ", " +
-                std::to_string(trailerStart - result.directoryEnd) + " bytes before the trailer");
-    else if (result.directoryEnd > trailerStart)
-        Add(result, Severity::Warning,
-            "the directory runs " + std::to_string(result.directoryEnd - trailerStart) + " bytes into the trailer");
-    return true;
 }
 
 static void CheckTables(Inspection& result) {
-    size_t names = result.memberNames.size(), offsets = result.memberOffsets.size(),
-           sizes = result.memberSizes.size(), methods = result.memberMethods.size();
+    size_t names = result.memberNames.size(), offsets = result.memberOffsets.size(), sizes = result.memberSizes.size(),
+           methods = result.memberMethods.size();
     if (names == offsets && names == sizes && names == methods) return;
     std::string counts = std::to_string(names) + " names, " + std::to_string(offsets) + " offsets, " +
                          std::to_string(sizes) + " sizes, " + std::to_string(methods) + " methods";
     // Names without entries in every table can't be read; surplus entries merely go unused.
     bool shortTable = offsets < names || sizes < names || methods < names;
-    Add(result, shortTable ? Severity::Error : Severity::Warning, "the member tables differ in length: " + counts);
+    result.add(shortTable ? Severity::Error : Severity::Warning, "the member tables differ in length: " + counts);
 }
 
 static std::string CheckStoredBytes(const Bytes& file, MemberEntry& member) {
     if (member.storedSize < 0) return "its stored size " + std::to_string(member.storedSize) + " is negative";
     if (member.offset < 0 || (uint64_t)member.offset + (uint64_t)member.storedSize > file.size())
-        return "its " + std::to_string(member.storedSize) + " stored bytes at offset " +
-               std::to_string(member.offset) + " lie outside the file (" + std::to_string(file.size()) + " bytes)";
+        return "its " + std::to_string(member.storedSize) + " stored bytes at offset " + std::to_string(member.offset) +
+               " lie outside the file (" + std::to_string(file.size()) + " bytes)";
     if (member.method == Stored) {
         member.unpackedSize = member.storedSize;
         return "";
     }
     if (member.method != Deflated) return "method " + std::to_string(member.method) + " is not one the stub reads";
     if (member.storedSize < 4)
-        return "a deflated member starts with its 4-byte size, but it has only " +
-               std::to_string(member.storedSize) + " stored bytes";
+        return "a deflated member starts with its 4-byte size, but it has only " + std::to_string(member.storedSize) +
+               " stored bytes";
     int32_t declared = Get32(file, (uint64_t)member.offset);
     member.unpackedSize = declared;
     uint64_t stream = (uint64_t)member.storedSize - 4;
     if (declared < 0) return "its unpacked size " + std::to_string(declared) + " is negative";
     if ((uint64_t)declared > stream * MaxInflateRatio)
-        return "it declares " + std::to_string(declared) + " unpacked bytes, more than its " +
-               std::to_string(stream) + "-byte stream can hold";
+        return "it declares " + std::to_string(declared) + " unpacked bytes, more than its " + std::to_string(stream) +
+               "-byte stream can hold";
     return "";
 }
 
@@ -214,8 +96,7 @@ static FirstEntries CheckMembers(const Bytes& file, Inspection& result) {
         member.name = result.memberNames[i];
         member.readBy = first.emplace(NameKey(member.name), (int32_t)i).first->second;
         std::string missing;
-        for (auto table : {std::make_pair("offset", &result.memberOffsets),
-                           std::make_pair("size", &result.memberSizes),
+        for (auto table : {std::make_pair("offset", &result.memberOffsets), std::make_pair("size", &result.memberSizes),
                            std::make_pair("method", &result.memberMethods)})
             if (i >= table.second->size()) missing += std::string(missing.empty() ? "" : ", ") + table.first;
         member.complete = missing.empty();
@@ -236,20 +117,20 @@ static void CheckNamedFile(Inspection& result, const FirstEntries& first, const 
     auto it = first.find(NameKey(name));
     if (it == first.end()) {
         std::string shown = name.empty() ? "\"\"" : Printable(name);
-        Add(result, Severity::Error, std::string("the ") + what + " " + shown + " is not among the members");
+        result.add(Severity::Error, std::string("the ") + what + " " + shown + " is not among the members");
         return;
     }
     MemberEntry& member = result.members[(size_t)it->second];
     if (member.role == Role::Other) member.role = role;
     // The stub builds paths and the set-up program's command line from these names as they are.
     if (name.find(':') != std::string::npos)
-        Add(result, Severity::Warning,
-            std::string("the ") + what + " " + Printable(name) +
-                " holds a colon: the stub writes it to that path rather than into c:\\_setup");
+        result.add(Severity::Warning,
+                   std::string("the ") + what + " " + Printable(name) +
+                       " holds a colon: the stub writes it to that path rather than into c:\\_setup");
     if (role != Role::SupportFile && name.find(' ') != std::string::npos)
-        Add(result, Severity::Warning,
-            std::string("the ") + what + " " + Printable(name) +
-                " holds a blank: the stub passes it unquoted on the set-up program's command line");
+        result.add(Severity::Warning,
+                   std::string("the ") + what + " " + Printable(name) +
+                       " holds a blank: the stub passes it unquoted on the set-up program's command line");
 }
 
 // Whether two entries' stored bytes are equal; entries that share their bytes need no compare,
@@ -270,18 +151,18 @@ static void ReportMembers(const Bytes& file, Inspection& result) {
     for (const MemberEntry& member : result.members) {
         std::string name = Printable(member.name);
         if (member.name.find('\0') != std::string::npos)
-            Add(result, Severity::Warning,
-                "the member name " + name + " holds a zero byte: the stub sees only " +
-                    Printable(member.name.substr(0, member.name.find('\0'))),
-                member.index);
+            result.add(Severity::Warning,
+                       "the member name " + name + " holds a zero byte: the stub sees only " +
+                           Printable(member.name.substr(0, member.name.find('\0'))),
+                       member.index);
         if (member.readBy != member.index) {
             const MemberEntry& earlier = result.members[(size_t)member.readBy];
-            Add(result, Severity::Warning,
-                name + ": the name repeats entry " + std::to_string(earlier.index) +
-                    CompareRepeat(file, member, earlier, budget) + "; the stub reads only the first",
-                member.index);
+            result.add(Severity::Warning,
+                       name + ": the name repeats entry " + std::to_string(earlier.index) +
+                           CompareRepeat(file, member, earlier, budget) + "; the stub reads only the first",
+                       member.index);
         }
-        if (!member.fault.empty()) Add(result, Severity::Error, name + ": " + member.fault, member.index);
+        if (!member.fault.empty()) result.add(Severity::Error, name + ": " + member.fault, member.index);
     }
 }
 
@@ -293,9 +174,8 @@ static void CheckFurtherNames(Inspection& result, const FirstEntries& first) {
         if (++strays <= 5) listed += (listed.empty() ? "" : ", ") + Printable(name);
     }
     if (strays)
-        Add(result, Severity::Warning,
-            std::to_string(strays) + " further name" + (strays == 1 ? " is" : "s are") +
-                " not among the members: " + listed + (strays > 5 ? ", ..." : ""));
+        result.add(Severity::Warning, std::to_string(strays) + " further name" + (strays == 1 ? " is" : "s are") +
+                                          " not among the members: " + listed + (strays > 5 ? ", ..." : ""));
 }
 
 // Archives as written lay their members back to back before the directory; entries that share
@@ -308,7 +188,8 @@ static void CheckOverlaps(Inspection& result) {
     std::vector<Span> spans;
     for (const MemberEntry& member : result.members)
         if (member.fault.empty() && member.storedSize > 0)
-            spans.push_back({(uint64_t)member.offset, (uint64_t)member.offset + (uint64_t)member.storedSize, member.index});
+            spans.push_back(
+                {(uint64_t)member.offset, (uint64_t)member.offset + (uint64_t)member.storedSize, member.index});
     std::sort(spans.begin(), spans.end(),
               [](const Span& a, const Span& b) { return a.begin != b.begin ? a.begin < b.begin : a.end < b.end; });
     size_t overlapping = 0, intoDirectory = 0;
@@ -324,13 +205,11 @@ static void CheckOverlaps(Inspection& result) {
         previous = &span;
     }
     if (overlapping)
-        Add(result, Severity::Warning,
-            std::to_string(overlapping) + " member entr" + (overlapping == 1 ? "y overlaps" : "ies overlap") +
-                " another" + example);
+        result.add(Severity::Warning, std::to_string(overlapping) + " member entr" +
+                                          (overlapping == 1 ? "y overlaps" : "ies overlap") + " another" + example);
     if (intoDirectory)
-        Add(result, Severity::Warning,
-            std::to_string(intoDirectory) + " member entr" + (intoDirectory == 1 ? "y runs" : "ies run") +
-                " past the directory offset");
+        result.add(Severity::Warning, std::to_string(intoDirectory) + " member entr" +
+                                          (intoDirectory == 1 ? "y runs" : "ies run") + " past the directory offset");
 }
 
 Inspection Inspect(const Bytes& file) {
@@ -345,9 +224,9 @@ Inspection Inspect(const Bytes& file) {
     result.directoryOffset = Get32(file, file.size() - 8);
     uint64_t trailerStart = file.size() - 8;
     if (result.directoryOffset < 0 || (uint64_t)result.directoryOffset > trailerStart) {
-        Add(result, Severity::Error,
-            "the directory offset " + std::to_string(result.directoryOffset) +
-                " points outside the archive (the trailer begins at " + std::to_string(trailerStart) + ")");
+        result.add(Severity::Error, "the directory offset " + std::to_string(result.directoryOffset) +
+                                        " points outside the archive (the trailer begins at " +
+                                        std::to_string(trailerStart) + ")");
         return result;
     }
     result.directoryLoaded = LoadDirectory(file, result);

@@ -39,13 +39,13 @@ struct MemberEntry {
     int64_t unpackedSize = -1;  // the stored size, or a deflated member's declared size; -1 unknown
     int32_t readBy = 0;         // the entry the stub reads for this name: itself unless repeated
     Role role = Role::Other;
-    std::string fault;          // why the stub can't read the stored bytes at all; empty if it can
+    std::string fault;  // why the stub can't read the stored bytes at all; empty if it can
 };
 
 struct Inspection {
     FileKind kind = FileKind::NotInstaller;
     uint64_t fileSize = 0;
-    int64_t imageEnd = -1;        // end of the executable image, -1 when the file is no PE
+    int64_t imageEnd = -1;  // end of the executable image, -1 when the file is no PE
     int32_t directoryOffset = 0;
     bool directoryLoaded = false;  // all nine items read, as the stub needs them
     uint64_t directoryEnd = 0;     // just past the last byte read for the directory
@@ -64,6 +64,7 @@ struct Inspection {
     std::vector<MemberEntry> members;  // one per member name, in table order
     std::vector<Problem> problems;     // general ones first, then member by member
 
+    void add(Severity severity, const std::string& text, int32_t member = -1);
     bool hasErrors() const;
     // The entry the stub reads for a name, or -1.
     int32_t find(const std::string& name) const;

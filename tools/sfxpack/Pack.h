@@ -24,7 +24,7 @@ struct PackInputs {
 
 struct PackOptions {
     int level = 9;
-    bool keepCheck = true;              // keep deflated members' Adler-32 check values
+    bool keepCheck = true;                // keep deflated members' Adler-32 check values
     std::vector<std::string> storeGlobs;  // members whose names match are stored as they are
 };
 

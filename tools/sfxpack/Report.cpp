@@ -59,8 +59,8 @@ std::string ListText(const Inspection& inspection, const std::string& path) {
             out += (i ? "                 " : " ") + Printable(inspection.supportFiles[i]) + "\n";
     }
     if (inspection.directoryLoaded) {
-        out += std::to_string(inspection.members.size()) + " member" + (inspection.members.size() == 1 ? "" : "s") +
-               "\n";
+        out +=
+            std::to_string(inspection.members.size()) + " member" + (inspection.members.size() == 1 ? "" : "s") + "\n";
         out += "      offset      stored    unpacked  method    ratio  use      name\n";
         for (const MemberEntry& m : inspection.members) {
             bool placed = m.complete;
@@ -135,8 +135,9 @@ std::string ListJson(const Inspection& inspection, const std::string& path) {
         out += std::string(i ? "," : "") + "\n    {\"index\": " + std::to_string(m.index) +
                ", \"name\": " + JsonString(m.name) + ", \"use\": \"" + RoleName(m.role) +
                "\", \"offset\": " + number(m.offset, m.complete) + ", \"stored\": " + number(m.storedSize, m.complete) +
-               ", \"unpacked\": " + number(m.unpackedSize, m.unpackedSize >= 0) + ", \"method\": " +
-               number(m.method, m.complete) + ", \"ratio\": " + (ratio >= 0 ? Format("%.4f", ratio) : "null") +
+               ", \"unpacked\": " + number(m.unpackedSize, m.unpackedSize >= 0) +
+               ", \"method\": " + number(m.method, m.complete) +
+               ", \"ratio\": " + (ratio >= 0 ? Format("%.4f", ratio) : "null") +
                ", \"readBy\": " + std::to_string(m.readBy) +
                ", \"fault\": " + (m.fault.empty() ? "null" : JsonString(m.fault)) + "}";
     }
@@ -145,8 +146,9 @@ std::string ListJson(const Inspection& inspection, const std::string& path) {
     for (size_t i = 0; i < inspection.problems.size(); ++i) {
         const Problem& p = inspection.problems[i];
         out += std::string(i ? "," : "") + "\n    {\"severity\": \"" +
-               (p.severity == Severity::Error ? "error" : "warning") + "\", \"member\": " +
-               (p.member >= 0 ? std::to_string(p.member) : "null") + ", \"text\": " + JsonString(p.text) + "}";
+               (p.severity == Severity::Error ? "error" : "warning") +
+               "\", \"member\": " + (p.member >= 0 ? std::to_string(p.member) : "null") +
+               ", \"text\": " + JsonString(p.text) + "}";
     }
     out += inspection.problems.empty() ? "]\n" : "\n  ]\n";
     return out + "}\n";

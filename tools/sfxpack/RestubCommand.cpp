@@ -19,9 +19,12 @@ int RestubCommand(const Words& words) {
             continue;
         }
         std::string option = args.option();
-        if (option == "--stub") stubPath = args.value();
-        else if (option == "-o" || option == "--output") output = args.value();
-        else args.unknown();
+        if (option == "--stub")
+            stubPath = args.value();
+        else if (option == "-o" || option == "--output")
+            output = args.value();
+        else
+            args.unknown();
     }
     if (path.empty()) throw Usage("restub", "FILE is required");
     if (stubPath.empty()) throw Usage("restub", "--stub is required");

@@ -38,8 +38,7 @@ static void LookPastStream(const uint8_t* stream, size_t size, uint64_t limit, U
         result.ok = false;
         result.detail = "the stream holds more than its declared " + std::to_string(limit) + " bytes";
     } else if (status == Z_DATA_ERROR) {
-        result.notes.push_back(std::string("the deflate data is damaged past the declared bytes: ") +
-                               message);
+        result.notes.push_back(std::string("the deflate data is damaged past the declared bytes: ") + message);
     } else if (status != Z_STREAM_END) {
         result.notes.push_back("the deflate data stops before its final block ends");
     } else if (after == 0) {
@@ -103,7 +102,8 @@ Unpacked UnpackMember(const Bytes& file, const MemberEntry& member, bool keepDat
     if (member.method == Stored) {
         result.ok = true;
         result.detail = "stored";
-        if (keepData) result.data.assign(file.begin() + member.offset, file.begin() + member.offset + member.storedSize);
+        if (keepData)
+            result.data.assign(file.begin() + member.offset, file.begin() + member.offset + member.storedSize);
         return result;
     }
     result = Inflate(file, member);

@@ -50,9 +50,7 @@ sfx::Bytes PeStub(size_t size) {
     std::copy(std::begin(pe), std::end(pe), stub.begin() + 0x40);
     stub[0x40 + 20] = 0xE0, stub[0x40 + 21] = 0;  // size of the optional header
     stub[0x58] = 0x0B, stub[0x59] = 0x01;         // PE32
-    // No certificate table.
-    Put32(stub, 0x58 + 96 + 32, 0);
-    Put32(stub, 0x58 + 96 + 36, 0);
+    Put32(stub, 0x58 + 96 + 36, 0);               // no certificate table
     size_t section = 0x58 + 0xE0;
     Put32(stub, section + 16, (int32_t)(size - 0x200));
     Put32(stub, section + 20, 0x200);
@@ -70,6 +68,14 @@ sfx::Bytes SampleInstaller(bool keepCheck) {
     return sfx::Pack(inputs, options);
 }
 
+sfx::Bytes Assemble(const sfx::Bytes& head, const sfx::Bytes& directory) {
+    sfx::Bytes out = head;
+    out.insert(out.end(), directory.begin(), directory.end());
+    sfx::Bytes trailer = sfx::Trailer((int32_t)head.size());
+    out.insert(out.end(), trailer.begin(), trailer.end());
+    return out;
+}
+
 void ToolRun::SetUp() {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
     folder = (fs::temp_directory_path() /
@@ -84,8 +90,6 @@ void ToolRun::TearDown() {
     fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, error);
     fs::remove_all(folder, error);
 }
-
-std::string ToolRun::path(const std::string& name) const { return folder + "/" + name; }
 
 void ToolRun::write(const std::string& name, const sfx::Bytes& bytes) const {
     fs::create_directories(fs::path(path(name)).parent_path());

@@ -1,4 +1,4 @@
-// Test support for sfxpack: sample data, executables to stand in for the stub, and the built
+// Test support for sfxpack: sample data, stand-in stubs, a hand-written installer, and the built
 // tool run in a private temporary folder.
 #pragma once
 #include <gtest/gtest.h>
@@ -10,16 +10,17 @@ sfx::Bytes ToBytes(const std::string& text);
 // Deterministic bytes that deflate well (text-like) or not at all (noise).
 sfx::Bytes TextLike(size_t size, unsigned seed = 1);
 sfx::Bytes Noise(size_t size, unsigned seed = 1);
-// A PE image of exactly the given size (at least 0x201): headers, then one section to the end.
-sfx::Bytes PeStub(size_t size);
-// An installer with a PE stub and the named files stored or deflated as Pack would lay them out.
-sfx::Bytes SampleInstaller(bool keepCheck = true);
-
-// A small installer typed out byte by byte (in InspectTest.cpp).
-extern const sfx::Bytes HandWritten;
-
 void Put32(sfx::Bytes& bytes, size_t at, int32_t value);
 int32_t Get32(const sfx::Bytes& bytes, size_t at);
+
+// A PE image of exactly the given size (at least 0x201): headers, then one section to the end.
+sfx::Bytes PeStub(size_t size);
+// A packed installer behind a 0x400-byte PE stub: set-up program, project and two support files.
+sfx::Bytes SampleInstaller(bool keepCheck = true);
+// The head (stub and members), the directory, then the trailer pointing at the directory.
+sfx::Bytes Assemble(const sfx::Bytes& head, const sfx::Bytes& directory);
+// A small installer typed out byte by byte (in InspectTest.cpp).
+extern const sfx::Bytes HandWritten;
 
 // Runs in a fresh temporary folder, removed afterwards.
 class ToolRun : public ::testing::Test {
@@ -27,15 +28,12 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    std::string path(const std::string& name) const;  // inside the folder
+    std::string path(const std::string& name) const { return folder + "/" + name; }
     void write(const std::string& name, const sfx::Bytes& bytes) const;
     sfx::Bytes read(const std::string& name) const;
     bool exists(const std::string& name) const;
-
-    // Runs sfxpack with the arguments (each quoted for the shell) in the folder; returns the exit
-    // code with stdout and stderr kept in out and err.
+    // Runs sfxpack in the folder; the exit code, with stdout and stderr kept in out and err.
     int run(const std::vector<std::string>& arguments);
 
-    std::string folder;
-    std::string out, err;
+    std::string folder, out, err;
 };

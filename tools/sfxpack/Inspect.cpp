@@ -19,13 +19,6 @@ bool Inspection::hasErrors() const {
     return false;
 }
 
-int32_t Inspection::find(const std::string& name) const {
-    std::string key = NameKey(name);
-    for (const MemberEntry& member : members)
-        if (NameKey(member.name) == key) return member.index;
-    return -1;
-}
-
 void Inspection::add(Severity severity, const std::string& text, int32_t member) {
     problems.push_back({severity, text, member});
 }

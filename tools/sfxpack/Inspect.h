@@ -66,8 +66,6 @@ struct Inspection {
 
     void add(Severity severity, const std::string& text, int32_t member = -1);
     bool hasErrors() const;
-    // The entry the stub reads for a name, or -1.
-    int32_t find(const std::string& name) const;
 };
 
 Inspection Inspect(const Bytes& file);

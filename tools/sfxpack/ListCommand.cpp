@@ -73,11 +73,13 @@ int VerifyCommand(const Words& words) {
         if (problem.member < 0 || problem.severity == Severity::Warning)
             std::printf("%s: %s\n", problem.severity == Severity::Error ? "error" : "warning", problem.text.c_str());
     size_t count = report.members.size();
+    std::string shown = Printable(path);
     if (report.sound)
-        std::printf("%s: sound, %zu member%s\n", Printable(path).c_str(), count, count == 1 ? "" : "s");
+        std::printf("%s: sound, %zu member%s\n", shown.c_str(), count, count == 1 ? "" : "s");
+    else if (damaged)
+        std::printf("%s: DAMAGED, %zu of %zu members unreadable\n", shown.c_str(), damaged, count);
     else
-        std::printf("%s: DAMAGED, %zu of %zu member%s unreadable\n", Printable(path).c_str(), damaged, count,
-                    count == 1 ? "" : "s");
+        std::printf("%s: DAMAGED, see the errors above\n", shown.c_str());
     return report.sound ? ExitOk : ExitDamaged;
 }
 

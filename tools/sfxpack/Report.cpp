@@ -6,11 +6,15 @@
 
 namespace sfx {
 
-const char* MethodName(int32_t method) {
-    return method == Stored ? "stored" : method == Deflated ? "deflated" : "unknown";
+// The method column: a name for the two methods the stub reads, the number for others.
+static std::string MethodText(const MemberEntry& member) {
+    if (!member.complete) return "?";
+    if (member.method == Stored) return "stored";
+    if (member.method == Deflated) return "deflated";
+    return "#" + std::to_string(member.method);
 }
 
-const char* RoleName(Role role) {
+static const char* RoleName(Role role) {
     switch (role) {
     case Role::SetupProgram: return "setup";
     case Role::ProjectFile: return "project";
@@ -43,34 +47,26 @@ static std::string Column(const std::string& text, size_t width, bool right = tr
 
 std::string ListText(const Inspection& inspection, const std::string& path) {
     std::string out = Printable(path) + ": " + std::to_string(inspection.fileSize) + " bytes";
-    if (inspection.kind != FileKind::Installer || inspection.directoryOffset < 0 ||
-        (uint64_t)inspection.directoryOffset > inspection.fileSize) {
+    // Only a directory that loaded tells where the stub ends and what the installer holds.
+    if (!inspection.directoryLoaded) {
         out += "\n";
     } else {
-        if (inspection.directoryLoaded) out += ", stub " + std::to_string(ArchiveStart(inspection)) + " bytes";
-        out += ", directory at " + std::to_string(inspection.directoryOffset) + "\n";
-    }
-    if (inspection.kind == FileKind::Installer) {
+        out += ", stub " + std::to_string(ArchiveStart(inspection)) + " bytes, directory at " +
+               std::to_string(inspection.directoryOffset) + "\n";
         out += "set-up program:  " + Printable(inspection.setupProgram) + "\n";
         out += "project file:    " + Printable(inspection.projectFile) + "\n";
         out += "support files:  ";
         if (inspection.supportFiles.empty()) out += " (none)\n";
         for (size_t i = 0; i < inspection.supportFiles.size(); ++i)
             out += (i ? "                 " : " ") + Printable(inspection.supportFiles[i]) + "\n";
-    }
-    if (inspection.directoryLoaded) {
-        out +=
-            std::to_string(inspection.members.size()) + " member" + (inspection.members.size() == 1 ? "" : "s") + "\n";
+        size_t count = inspection.members.size();
+        out += std::to_string(count) + " member" + (count == 1 ? "" : "s") + "\n";
         out += "      offset      stored    unpacked  method    ratio  use      name\n";
         for (const MemberEntry& m : inspection.members) {
-            bool placed = m.complete;
-            out += Column(placed ? std::to_string(m.offset) : "?", 12);
-            out += Column(placed ? std::to_string(m.storedSize) : "?", 12);
+            out += Column(m.complete ? std::to_string(m.offset) : "?", 12);
+            out += Column(m.complete ? std::to_string(m.storedSize) : "?", 12);
             out += Column(m.unpackedSize >= 0 ? std::to_string(m.unpackedSize) : "?", 12);
-            out += "  " + Column(placed ? (m.method == Stored || m.method == Deflated ? MethodName(m.method)
-                                                                                      : "#" + std::to_string(m.method))
-                                        : "?",
-                                 8, false);
+            out += "  " + Column(MethodText(m), 8, false);
             double ratio = Ratio(m);
             out += Column(ratio >= 0 ? Format("%.1f%%", ratio * 100) : "-", 7);
             out += "  " + Column(RoleName(m.role), 7, false) + "  " + Printable(m.name) + "\n";
@@ -81,7 +77,7 @@ std::string ListText(const Inspection& inspection, const std::string& path) {
     return out;
 }
 
-std::string JsonString(const std::string& bytes) {
+static std::string JsonString(const std::string& bytes) {
     std::string out = "\"";
     for (size_t i = 0; i < bytes.size();) {
         unsigned char c = (unsigned char)bytes[i];

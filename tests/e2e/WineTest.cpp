@@ -2,6 +2,7 @@
 // calls that show or start something are read from Wine's relay trace, and the set-up
 // program is a probe that writes down the command line it received.
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -82,8 +83,9 @@ struct WineRun {
 
     std::vector<Call> named(const std::string& name) const {
         std::vector<Call> out;
+        // Modules appear as they were imported: KERNEL32, user32.
         for (const Call& call : calls)
-            if (call.name == name) out.push_back(call);
+            if (strcasecmp(call.name.c_str(), name.c_str()) == 0) out.push_back(call);
         return out;
     }
     // The boxes as (caption, text, style) in the order shown.
@@ -111,12 +113,7 @@ WineRun RunInstaller(const std::string& name, const std::string& tail) {
         size_t call = line.find(":Call "), open = line.find('('), close = line.rfind(") ret=");
         if (call != std::string::npos && open != std::string::npos && close != std::string::npos && call < open &&
             open < close)
-        {
-            // Modules appear as they were imported: KERNEL32, user32.
-            std::string name = line.substr(call + 6, open - call - 6);
-            for (char& c : name) c = (char)std::tolower((unsigned char)c);
-            run.calls.push_back(Call{name, ParseArgs(line.substr(open + 1, close - open - 1))});
-        }
+            run.calls.push_back(Call{line.substr(call + 6, open - call - 6), ParseArgs(line.substr(open + 1, close - open - 1))});
         run.trace += line + "\n";
     }
     return run;
@@ -250,4 +247,28 @@ TEST_F(Wine, EachFailureShowsItsBoxAndTheRunGoesOn) {
     auto starts = run.named("kernel32.CreateProcessA");
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].args.at(1), line);
+}
+
+TEST_F(Wine, AnInstallerFromSfxpackMovedBehindALargerStubUnpacksTheSameBytes) {
+    std::string work = Prefix + "/pack";
+    ASSERT_EQ(std::system(("rm -rf '" + work + "' && mkdir -p '" + work + "'").c_str()), 0);
+    for (auto& [name, data] : files) WriteHostFile(work + "/" + name, data);
+    // The same stub with 4 KB more behind its image, as a signing tool might leave it.
+    sfx::Bytes larger = stub;
+    larger.resize(stub.size() + 4096, 0);
+    WriteHostFile(work + "/larger.exe", larger);
+    std::string pack = std::string(SFXPACK_PATH) + " ";
+    std::string in = "'" + work + "/";
+    ASSERT_EQ(std::system((pack + "create -o " + in + "first.exe' --stub '" + Win32Dir + "/sfxstub.exe' --setup " + in +
+                           "setup.exe' --project " + in + "setup.lst' --support " + in + "a.dll' --support " + in +
+                           "readme.txt' >/dev/null").c_str()), 0);
+    ASSERT_EQ(std::system((pack + "restub " + in + "first.exe' --stub " + in + "larger.exe' -o '" + DriveC +
+                           "/dist/setup.exe' >/dev/null").c_str()), 0);
+    ASSERT_EQ(std::system((pack + "verify '" + DriveC + "/dist/setup.exe' >/dev/null").c_str()), 0);
+
+    WineRun run = RunInstaller("setup.exe", "");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.boxes().empty()) << run.trace;
+    for (auto& [name, data] : files) EXPECT_EQ(ReadHostFile(DriveC + "/_setup/" + name), data) << name;
+    EXPECT_EQ(probeNote(), "c:\\_setup\\setup.exe c:\\_setup\\setup.lst C:\\dist\\setup.exe\n");
 }

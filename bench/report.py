@@ -1,0 +1,298 @@
+#!/usr/bin/env python3
+"""Turns one benchmark run (bench/out) into bench/results.md and the plot's data.
+
+Usage: report.py OUT_DIR RESULTS_MD
+"""
+import json
+import os
+import re
+import statistics
+import sys
+
+MiB = 1 << 20
+ReplacedStubSize = 80384  # the image size of the installer stub this one replaces
+
+
+class Runs:
+    """The rows of one contender in the stopwatch's table."""
+
+    def __init__(self, rows):
+        self.rows = rows
+
+    def column(self, name):
+        return [row[name] for row in self.rows]
+
+    def median(self, name):
+        return statistics.median(self.column(name))
+
+
+def ReadTable(path):
+    table = {}
+    for line in open(path):
+        label, rnd, wall, user, system, peak, start, end = line.split()
+        row = dict(round=int(rnd), wall=float(wall), cpu=float(user) + float(system), peak=int(peak),
+                   start=float(start), end=float(end))
+        table.setdefault(label, []).append(row)
+    return table
+
+
+def ReadFacts(path):
+    facts = {}
+    for line in open(path):
+        key, _, value = line.rstrip("\n").partition(" ")
+        facts[key] = value
+    return facts
+
+
+def WineMarks(trace_path):
+    """Wine's timestamps of the wait cursor and of the start of the set-up program, in seconds."""
+    start = end = None
+    for line in open(trace_path, errors="replace"):
+        if start is None and re.match(r"^\d+\.\d+:[0-9a-f]+:trace:cursor:LoadCursorA .*#7f02", line):
+            start = float(line.split(":", 1)[0])
+        if end is None and re.match(r"^\d+\.\d+:[0-9a-f]+:trace:process:CreateProcessInternalW .*setupprobe", line):
+            end = float(line.split(":", 1)[0])
+    return start, end
+
+
+def Seconds(value):
+    return "%.3f" % value if value < 10 else "%.1f" % value
+
+
+def Main(out, results_path):
+    table = ReadTable(os.path.join(out, "times.txt"))
+    facts = ReadFacts(os.path.join(out, "facts.txt"))
+    listing = json.load(open(os.path.join(out, "installer.json")))
+    tiny = json.load(open(os.path.join(out, "tiny.json")))
+    members = listing["members"]
+    total = sum(m["unpacked"] for m in members)
+    timed = {label: Runs([r for r in rows if r["round"] > 0]) for label, rows in table.items()}
+
+    # The stub's extraction under Wine, cut out of each full run by Wine's own timestamps.
+    wine_phases = []
+    for row in table.get("wine", []):
+        start, end = WineMarks(os.path.join(out, "wine.%d.trace" % row["round"]))
+        if start is None or end is None or not row["start"] <= start <= end <= row["end"]:
+            sys.exit("report: the Wine trace of round %d lacks its marks or they lie outside the run" % row["round"])
+        wine_phases.append(dict(startup=start - row["start"], extract=end - start, rest=row["end"] - end))
+    extract = Runs([dict(wall=p["extract"]) for p in wine_phases])
+
+    floor = timed["floor"].median("wall")
+    rows = []  # label, runs, median, low, high, MB/s or None, ratio or None, plot label
+
+    def Add(label, runs, plot, per_byte=True):
+        median = runs.median("wall")
+        walls = runs.column("wall")
+        rows.append((label, len(walls), median, min(walls), max(walls),
+                     total / median / 1e6 if per_byte else None, median / floor if per_byte else None, plot))
+
+    Add("**floor**: one read, one `inflate`, one write per member (`bench/Floor.cpp`)", timed["floor"], "floor")
+    Add("**host**: the stub's own code built for Linux (`bench/HostExtract.cpp`, sfxcore)", timed["host"], "host")
+    Add("`unzip -o -q` on the zip", timed["unzip"], "unzip")
+    Add("`%s x` on the zip" % facts["7z"].split()[0], timed["7z"], facts["7z"].split()[0])
+    Add("**stub under Wine, extraction only**: wait cursor to the set-up program's start, "
+        "from Wine's trace timestamps", extract, "stub/Wine extraction")
+    Add("**stub under Wine, whole run**: warm wineserver, Wine+qemu start-up and the set-up "
+        "program's start included", timed["wine"], "stub/Wine whole run")
+    Add("bare stub under Wine, no archive: Wine+qemu start-up and exit only", timed["wine-bare"], None,
+        per_byte=False)
+
+    host = timed["host"].median("wall")
+    unzip = timed["unzip"].median("wall")
+    sevenzip = timed["7z"].median("wall")
+    stub_extract = extract.median("wall")
+    stub_whole = timed["wine"].median("wall")
+    bare = timed["wine-bare"].median("wall")
+
+    # Peak memory: the model is a fixed overhead plus the member whose blocks weigh most at once.
+    def Blocks(m):
+        return m["stored"] + m["unpacked"] + 2 if m["method"] == 2 else m["stored"] + 1
+
+    tiny_peak = table["host-tiny"][0]["peak"] * 1024
+    overhead = tiny_peak - max(Blocks(m) for m in tiny["members"])
+    heaviest = max(members, key=Blocks)
+    predicted = overhead + Blocks(heaviest)
+    measured = timed["host"].median("peak") * 1024
+    peaks = {label: timed[label].median("peak") for label in ("floor", "host", "unzip", "7z")}
+
+    def Instructions(label):
+        return int(facts["instructions." + label])
+
+    per_mib = {label: Instructions(label) / (total / MiB) for label in ("floor.1", "host.1", "unzip", "7z")}
+
+    kinds = {}
+    for line in open(os.path.join(out, "payload", "members.txt")):
+        name, kind, size = line.split()
+        kinds.setdefault(kind, [0, 0])
+        kinds[kind][0] += 1
+        kinds[kind][1] += int(size)
+    stored_by_kind = {}
+    for line in open(os.path.join(out, "payload", "members.txt")):
+        name, kind, _ = line.split()
+        stored_by_kind[kind] = stored_by_kind.get(kind, 0) + next(m["stored"] for m in members if m["name"] == name)
+
+    md = []
+    w = md.append
+    w("# Benchmarks")
+    w("")
+    w("Made by `make bench` (`bench/run`) on %s. Every figure below comes from that one run; the "
+      "contenders were timed side by side, alternating, on the same files." % facts["date"])
+    w("")
+    w("## Machine")
+    w("")
+    w("- CPU: %s, %s cores; kernel %s; %s." % (facts["cpu"], facts["cores"], facts["kernel"], facts["os"]))
+    w("- zlib %s (the system library, used by the floor, the host build and Python's zipfile); %s; %s; "
+      "%s %s." % (facts["zlib"], facts["compiler"], facts["unzip"], facts["7z"].split()[0], facts["7z"].split()[1]))
+    if "qemu" in facts:
+        w("- %s. The kernel can't run 32-bit x86 programs, so Wine's 32-bit loader, and with it the stub, "
+          "runs under %s user-mode emulation (binfmt_misc), with `QEMU_RESERVED_VA=%s`. Every i386 "
+          "instruction is translated, and each Wine process spends tens of seconds starting." %
+          (facts["wine"], facts["qemu"].replace(" version", ""), facts["qemu.va"]))
+    else:
+        w("- %s, running the stub natively." % facts["wine"])
+    load_before = facts["load.before"].split()
+    load_after = facts["load.after"].split()
+    busy = max(float(load_before[0]), float(load_after[0])) > 0.5 * int(facts["cores"])
+    w("- Load average (1, 5, 15 min) %s before the timed rounds and %s after. %s" % (
+        ", ".join(load_before), ", ".join(load_after),
+        "Other work was running on the machine, which may have disturbed the timings." if busy else
+        "Nothing else of note was running."))
+    w("- Warm page cache: the installer and zip were just written; every contender writes into an empty "
+      "folder on the same ext4 file system, with no `fsync` (none of them asks for one).")
+    w("")
+    w("## Payload")
+    w("")
+    w("%d members, %s bytes unpacked: the set-up program (`setupprobe.exe`, %s bytes) and 40 seeded "
+      "members totalling %s bytes (64 MiB): %s. `sfxpack create` packed them at level 9 into a %s-byte "
+      "installer (members it could not shrink are stored); the peers' zip (Python's `zipfile`, level 9, "
+      "stored where sfxpack stored) is %s bytes." % (
+          len(members), format(total, ","), format(members[0]["unpacked"], ","),
+          format(total - members[0]["unpacked"], ","),
+          "; ".join("%d %s (%.1f MiB, packed to %.0f %%)" % (
+              kinds[k][0], {"text": "text-like", "binary": "machine-code-like",
+                            "random": "already-compressed (noise)"}[k], kinds[k][1] / MiB,
+              100.0 * stored_by_kind[k] / kinds[k][1]) for k in ("text", "binary", "random")),
+          format(listing["size"], ","), format(os.path.getsize(os.path.join(out, "payload.zip")), ",")))
+    w("")
+    w("## Extraction speed")
+    w("")
+    w("%d timed rounds; each round runs floor, host, unzip and 7-Zip once, starting with a different one "
+      "each round, after an untimed first round whose outputs were checked byte for byte. Times are wall "
+      "clock from process start to exit, medians over the rounds; MB/s is unpacked bytes (10^6) per "
+      "second; the ratio is the median time over the floor's." % int(facts["rounds"]))
+    w("")
+    w("| Contender | Runs | Median time (s) | Range (s) | MB/s | Time ÷ floor |")
+    w("| --- | ---: | ---: | ---: | ---: | ---: |")
+    for label, n, median, low, high, rate, ratio, _ in rows:
+        w("| %s | %d | %s | %s – %s | %s | %s |" % (
+            label, n, Seconds(median), Seconds(low), Seconds(high),
+            "%.1f" % rate if rate is not None else "—", "%.2f" % ratio if ratio is not None else "—"))
+    w("")
+    if wine_phases:
+        p = wine_phases[0]
+        w("The Wine whole run splits, by Wine's own timestamps (`WINEDEBUG=+timestamp,+cursor,+process`), "
+          "into %s s of Wine+qemu start-up before the stub's wait cursor, %s s of extraction, and %s s "
+          "starting the set-up program (Wine's `CreateProcess` returns once the new process, itself "
+          "emulated, has started) and exiting. The bare stub, with no archive, takes %s s." % (
+              Seconds(p["startup"]), Seconds(p["extract"]), Seconds(p["rest"]), Seconds(bare)))
+        w("")
+    if int(facts["rounds"]) > len(timed["wine"].rows):
+        w("Under emulation each Wine run takes minutes, so within `make bench`'s ten minutes the stub "
+          "runs %d time(s) on the full 64 MiB, between the native rounds, plus %d bare run(s) "
+          "(`SFX_BENCH_WINE_RUNS` sets more). Its extraction figure is measured inside that run, so "
+          "start-up noise does not enter it." % (len(timed["wine"].rows), len(timed["wine-bare"].rows)))
+        w("")
+    w("![Throughput per contender](throughput.png)")
+    w("")
+    w("## Ratios")
+    w("")
+    w("- host / floor: **%.3f** (time)." % (host / floor))
+    w("- stub under Wine / host: **%.2f** for the extraction alone, **%.0f** for the whole run." % (
+        stub_extract / host, stub_whole / host))
+    w("- host / unzip: **%.2f**; host / 7-Zip: **%.2f** (below 1: the host is faster)." % (
+        host / unzip, host / sevenzip))
+    w("")
+    w("## Size, memory, instructions")
+    w("")
+    stub_size = int(facts["stub.size"])
+    w("- **Bare stub**: %s bytes, against %s for the installer stub this one replaces (%.1f %%, %s bytes "
+      "less), added to every installer." % (format(stub_size, ","), format(ReplacedStubSize, ","),
+                                           100.0 * stub_size / ReplacedStubSize,
+                                           format(ReplacedStubSize - stub_size, ",")))
+    w("- **Peak memory of the host extraction** (`ru_maxrss`): %s KiB measured; model %s KiB = fixed "
+      "overhead %s KiB (the same program on a tiny installer, less its blocks) + the heaviest member, "
+      "`%s`, stored %s + unpacked %s + 2 bytes (a deflated member's stored block and its output block, "
+      "each with a zero byte, live at once; a stored member needs only its stored block + 1). Measured "
+      "minus model: %+d KiB (%+.1f %%)." % (
+          format(measured // 1024, ","), format(predicted // 1024, ","), format(overhead // 1024, ","),
+          heaviest["name"], format(heaviest["stored"], ","), format(heaviest["unpacked"], ","),
+          (measured - predicted) // 1024, 100.0 * (measured - predicted) / predicted))
+    w("  Peaks of the others, for comparison: floor %s KiB, unzip %s KiB, 7-Zip %s KiB." % (
+        format(peaks["floor"], ","), format(peaks["unzip"], ","), format(peaks["7z"], ",")))
+    same_floor = Instructions("floor.1") == Instructions("floor.2")
+    same_host = Instructions("host.1") == Instructions("host.2")
+    w("- **Instructions per MiB unpacked** (`valgrind --tool=callgrind`, whole process, same 64 MiB "
+      "installer): floor %s, host %s (host / floor %.4f); unzip %s, 7-Zip %s. Two runs each of floor "
+      "and host: %s / %s and %s / %s instructions, %s." % (
+          format(round(per_mib["floor.1"]), ","), format(round(per_mib["host.1"]), ","),
+          per_mib["host.1"] / per_mib["floor.1"], format(round(per_mib["unzip"]), ","),
+          format(round(per_mib["7z"]), ","), format(Instructions("floor.1"), ","),
+          format(Instructions("floor.2"), ","), format(Instructions("host.1"), ","),
+          format(Instructions("host.2"), ","),
+          "identical" if same_floor and same_host else "differing by %s and %s" % (
+              Instructions("floor.2") - Instructions("floor.1"), Instructions("host.2") - Instructions("host.1"))))
+    w("")
+    w("## Figures more than 5 % off the floor")
+    w("")
+    explained = False
+    cpu = {label: timed[label].median("cpu") for label in ("floor", "host", "unzip", "7z")}
+    if abs(host / floor - 1) > 0.05:
+        explained = True
+        w("- **host** (%.2f × floor): it runs %.4f × the floor's instructions and %.3f s of CPU against "
+          "the floor's %.3f s, so the gap is not in its code; see the run-to-run range above." % (
+              host / floor, per_mib["host.1"] / per_mib["floor.1"], cpu["host"], cpu["floor"]))
+    if abs(unzip / floor - 1) > 0.05:
+        explained = True
+        w("- **unzip** (%.2f × floor): %s instructions per MiB, %.2f × the floor's, and %.3f s of CPU against "
+          "%.3f s. It does not use zlib: Info-ZIP's own inflater runs through a 32 KiB window, a CRC-32 "
+          "goes over every byte, and the output leaves in 64 KiB writes rather than one per member." % (
+              unzip / floor, format(round(per_mib["unzip"]), ","), per_mib["unzip"] / per_mib["floor.1"],
+              cpu["unzip"], cpu["floor"]))
+    if abs(sevenzip / floor - 1) > 0.05:
+        explained = True
+        faster = sevenzip < floor
+        w("- **7-Zip** (%.2f × floor): %s instructions per MiB, %.2f × the floor's, %.3f s of CPU against "
+          "%.3f s. %s" % (
+              sevenzip / floor, format(round(per_mib["7z"]), ","), per_mib["7z"] / per_mib["floor.1"],
+              cpu["7z"], cpu["floor"],
+              "It does not use zlib: its own inflater decodes faster than this zlib, enough to outrun "
+              "the floor (the limit of our design with *this* zlib) despite a CRC-32 over every byte "
+              "and output in 32 and 128 KiB writes." if faster else
+              "It does not use zlib: its own inflater, a CRC-32 over every byte, output in 32 and "
+              "128 KiB writes, and a larger program to start."))
+    w("- **stub under Wine, extraction only** (%.1f × floor): the same work as the host, but as 32-bit "
+      "x86 code (the stub and MinGW's zlib, 32-bit, without the 64-bit build's wider registers) "
+      "translated by qemu at run time, and file writes through Wine's layer." % (stub_extract / floor))
+    explained = True
+    w("- **stub under Wine, whole run** (%.0f × floor): almost all of it is Wine+qemu starting two "
+      "processes, the stub and then the set-up program; see the split above. The bare stub alone "
+      "takes %s s. On Windows both starts take milliseconds." % (stub_whole / floor, Seconds(bare)))
+    if not explained:
+        w("None besides the Wine figures.")
+    w("")
+    w("Elapsed time of this `make bench`, from `bench/run`'s start to the report: %s s (the win32 build "
+      "before it not included)." % facts["elapsed.before.report"])
+    w("")
+
+    with open(results_path, "w") as f:
+        f.write("\n".join(md))
+    with open(os.path.join(out, "throughput.dat"), "w") as f:
+        for label, n, median, low, high, rate, ratio, plot in rows:
+            if plot:
+                f.write('"%s" %.3f\n' % (plot, rate))
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
+    Main(*sys.argv[1:])

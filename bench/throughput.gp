@@ -1,0 +1,15 @@
+# The throughput plot of bench/results.md: one bar per contender, MB/s on a log scale so that the
+# Wine whole run (start-up bound) shows beside the native contenders. Set data and output with -e.
+set terminal pngcairo size 900,480 font ",10"
+set output output
+set title "Unpacking the 64 MiB benchmark payload (higher is faster)"
+set ylabel "MB/s (10^6 bytes unpacked per second, log scale)"
+set logscale y
+set yrange [0.1:*]
+set style fill solid 0.8 border -1
+set boxwidth 0.6
+set xtics nomirror rotate by -20
+set grid ytics
+unset key
+plot data using 0:2:xtic(1) with boxes lc rgb "#4a7ab5", \
+     data using 0:2:(sprintf("%.1f", $2)) with labels offset 0,0.8

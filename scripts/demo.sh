@@ -30,18 +30,21 @@ cp "$out/demo-setup.exe" "$drive/demo/"
 echo
 echo "== Running c:\\demo\\demo-setup.exe under Wine (the first start may take a minute)"
 start=$(date +%s)
-wine_run 'c:\demo\demo-setup.exe'
-echo "exit code: $?, $(( $(date +%s) - start )) s"
+status=0
+wine_run 'c:\demo\demo-setup.exe' || status=$?
+echo "exit code: $status, $(( $(date +%s) - start )) s"
 # The set-up program runs on by itself once started; give it a moment to write its note.
 for _ in $(seq 1 300); do [ -s "$drive/demo-received.txt" ] && break; sleep 0.2; done
 echo "c:\\_setup holds:"
 (cd "$drive/_setup" && for f in *; do printf '  %-12s %7d bytes\n' "$f" "$(stat -c %s "$f")"; done)
 echo "the set-up program received:"
-printf '  %s\n' "$(tr -d '\r' < "$drive/demo-received.txt")"
+printf '  %s\n' "$(cat "$drive/demo-received.txt")"
 
 echo
 echo "== Running c:\\demo\\demo-setup.exe q (clean-up)"
-wine_run 'c:\demo\demo-setup.exe' q
+status=0
+wine_run 'c:\demo\demo-setup.exe' q || status=$?
+echo "exit code: $status"
 if [ -e "$drive/_setup" ]; then
   echo "c:\\_setup is still there:"; ls -la "$drive/_setup"; exit 1
 fi

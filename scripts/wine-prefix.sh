@@ -21,6 +21,7 @@ if [ ! -f "$WINEPREFIX/.sfx-ready" ]; then
   wineserver -w
   touch "$WINEPREFIX/.sfx-ready"
 fi
-# A persistent server: it outlives every run until killed with `wineserver -k`.
-wineserver -p
+# A persistent server: it outlives every run until killed with `wineserver -k`. When one is
+# already running this fails, which is fine.
+wineserver -p 2>/dev/null || true
 echo "$WINEPREFIX"

@@ -7,6 +7,25 @@
 namespace {
 const char* const ZlibError = "Zlib error";
 const char* const MethodRefused = "Self extracting header requires Quillmoor 97";
+
+// "MZdata" and a directory whose member tables are written exactly as given, lies included.
+sfx::Bytes TablesBehindData(const std::vector<std::string>& names, const std::vector<int32_t>& offsets,
+                            const std::vector<int32_t>& sizes, const std::vector<int32_t>& methods) {
+    sfx::ByteWriter w;
+    w.putBytes("MZdata", 6);
+    w.putText("a");
+    w.putText("b");
+    w.putList({});
+    w.putList({});
+    w.putList(names);
+    w.putTable(offsets);
+    w.putTable(sizes);
+    w.putTable(methods);
+    w.putText("");
+    sfx::Bytes trailer = sfx::Trailer(6);
+    w.putBytes(trailer.data(), trailer.size());
+    return w.bytes;
+}
 }  // namespace
 
 class Members : public HostRun {
@@ -153,21 +172,8 @@ TEST_F(Members, AnUncreatableFileIsShownWithItsPath) {
 }
 
 TEST_F(Members, AMissingTableEntryIsNotAMember) {
-    sfx::ByteWriter w;
-    w.putBytes("MZdata", 6);
-    size_t directory = w.bytes.size();
-    w.putText("a");
-    w.putText("b");
-    w.putList({});
-    w.putList({});
-    w.putList({"a", "b", "c"});
-    w.putTable({2, 2});     // no offset for c
-    w.putTable({4, 4, 4});
-    w.putTable({0});        // no method for b or c
-    w.putText("");
-    sfx::Bytes trailer = sfx::Trailer((int32_t)directory);
-    w.putBytes(trailer.data(), trailer.size());
-    ASSERT_EQ(archive.open(installer(w.bytes).c_str()), 1);
+    // No offset for c, no method for b or c.
+    ASSERT_EQ(archive.open(installer(TablesBehindData({"a", "b", "c"}, {2, 2}, {4, 4, 4}, {0})).c_str()), 1);
     EXPECT_EQ(ToText(extract("a")), "data");
     extract("b");
     extract("c");
@@ -177,21 +183,10 @@ TEST_F(Members, AMissingTableEntryIsNotAMember) {
 }
 
 TEST_F(Members, BytesOutsideTheFileAreNeverWritten) {
-    sfx::ByteWriter w;
-    w.putBytes("MZdata", 6);
-    size_t directory = w.bytes.size();
-    w.putText("a");
-    w.putText("b");
-    w.putList({});
-    w.putList({});
-    w.putList({"past", "negsize", "negoffset", "straddle"});
-    w.putTable({2, 2, -1, 4});
-    w.putTable({100000, -4, 4, 0x7FFFFFF0});
-    w.putTable({0, 0, 0, 0});
-    w.putText("");
-    sfx::Bytes trailer = sfx::Trailer((int32_t)directory);
-    w.putBytes(trailer.data(), trailer.size());
-    ASSERT_EQ(archive.open(installer(w.bytes).c_str()), 1);
+    ASSERT_EQ(archive.open(installer(TablesBehindData({"past", "negsize", "negoffset", "straddle"}, {2, 2, -1, 4},
+                                                      {100000, -4, 4, 0x7FFFFFF0}, {0, 0, 0, 0}))
+                               .c_str()),
+              1);
     for (const char* name : {"past", "negsize", "negoffset", "straddle"}) {
         extract(name);
         expectOnly(ErrorBox("Cannot read file"));

@@ -6,7 +6,6 @@
 #include <unistd.h>
 #include <cstdlib>
 #include <fstream>
-#include <random>
 #include "system/Files.h"
 #include "system/Messages.h"
 #include "system/posix/HostControl.h"
@@ -18,33 +17,11 @@ std::ostream& operator<<(std::ostream& out, const Box& box) {
 Box MessageBox(const std::string& text) { return Box{"Message", text, 0x40}; }
 Box ErrorBox(const std::string& text) { return Box{"Error", text, 0x10}; }
 
-sfx::Bytes ToBytes(const std::string& text) { return sfx::Bytes(text.begin(), text.end()); }
-std::string ToText(const sfx::Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
-
 sfx::Bytes FakeStub(size_t size) {
     sfx::Bytes stub(size);
     for (size_t i = 0; i < size; ++i) stub[i] = (uint8_t)(i * 7 + 3);
     if (size >= 2) stub[0] = 'M', stub[1] = 'Z';
     return stub;
-}
-
-sfx::Bytes TextLike(size_t size, unsigned seed) {
-    static const char* words[] = {"setup ", "install ", "file ", "the ", "program ", "folder ", "\r\n", "data "};
-    std::mt19937 random(seed);
-    sfx::Bytes out;
-    while (out.size() < size) {
-        const char* word = words[random() % 8];
-        out.insert(out.end(), word, word + strlen(word));
-    }
-    out.resize(size);
-    return out;
-}
-
-sfx::Bytes Noise(size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    sfx::Bytes out(size);
-    for (uint8_t& b : out) b = (uint8_t)random();
-    return out;
 }
 
 sfx::Bytes LibdeflateMember(const sfx::Bytes& data, int level) {

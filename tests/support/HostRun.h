@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 #include "Writer.h"
+#include "support/Samples.h"
 #include "system/FileHandle.h"
 
 struct Box {
@@ -19,13 +20,8 @@ std::ostream& operator<<(std::ostream& out, const Box& box);
 Box MessageBox(const std::string& text);  // caption "Message", information icon
 Box ErrorBox(const std::string& text);    // caption "Error", error icon
 
-sfx::Bytes ToBytes(const std::string& text);
-std::string ToText(const sfx::Bytes& bytes);
 // Something that looks like an executable image: "MZ" and a fixed pattern.
 sfx::Bytes FakeStub(size_t size = 512);
-// Deterministic bytes that deflate well (text-like) or not at all (noise).
-sfx::Bytes TextLike(size_t size, unsigned seed = 1);
-sfx::Bytes Noise(size_t size, unsigned seed = 1);
 // A deflated member made by libdeflate, an encoder independent of zlib, with its check value.
 sfx::Bytes LibdeflateMember(const sfx::Bytes& data, int level);
 

@@ -11,27 +11,6 @@
 
 namespace fs = std::filesystem;
 
-sfx::Bytes ToBytes(const std::string& text) { return sfx::Bytes(text.begin(), text.end()); }
-
-sfx::Bytes TextLike(size_t size, unsigned seed) {
-    static const char* words[] = {"setup ", "install ", "file ", "the ", "program ", "folder ", "\r\n", "data "};
-    std::mt19937 random(seed);
-    sfx::Bytes out;
-    while (out.size() < size) {
-        const char* word = words[random() % 8];
-        out.insert(out.end(), word, word + std::strlen(word));
-    }
-    out.resize(size);
-    return out;
-}
-
-sfx::Bytes Noise(size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    sfx::Bytes out(size);
-    for (uint8_t& b : out) b = (uint8_t)random();
-    return out;
-}
-
 void Put32(sfx::Bytes& bytes, size_t at, int32_t value) {
     for (int i = 0; i < 4; ++i) bytes.at(at + i) = (uint8_t)((uint32_t)value >> (8 * i));
 }

@@ -5,11 +5,8 @@
 #include <string>
 #include <vector>
 #include "Writer.h"
+#include "support/Samples.h"
 
-sfx::Bytes ToBytes(const std::string& text);
-// Deterministic bytes that deflate well (text-like) or not at all (noise).
-sfx::Bytes TextLike(size_t size, unsigned seed = 1);
-sfx::Bytes Noise(size_t size, unsigned seed = 1);
 void Put32(sfx::Bytes& bytes, size_t at, int32_t value);
 int32_t Get32(const sfx::Bytes& bytes, size_t at);
 

@@ -287,9 +287,10 @@ def Main(out, results_path):
     with open(results_path, "w") as f:
         f.write("\n".join(md))
     with open(os.path.join(out, "throughput.dat"), "w") as f:
+        # The bar is the median; the whiskers span the slowest and the fastest run.
         for label, n, median, low, high, rate, ratio, plot in rows:
             if plot:
-                f.write('"%s" %.3f\n' % (plot, rate))
+                f.write('"%s" %.3f %.3f %.3f\n' % (plot, rate, total / high / 1e6, total / low / 1e6))
 
 
 if __name__ == "__main__":

@@ -1,5 +1,6 @@
-# The throughput plot of bench/results.md: one bar per contender, MB/s on a log scale so that the
-# Wine whole run (start-up bound) shows beside the native contenders. Set data and output with -e.
+# The throughput plot of bench/results.md: one bar per contender (median, whiskers from the slowest
+# to the fastest run), MB/s on a log scale so that the start-up-bound Wine whole run shows beside
+# the native contenders. Set data and output with -e.
 set terminal pngcairo size 900,480 font ",10"
 set output output
 set title "Unpacking the 64 MiB benchmark payload (higher is faster)"
@@ -12,4 +13,5 @@ set xtics nomirror rotate by -20
 set grid ytics
 unset key
 plot data using 0:2:xtic(1) with boxes lc rgb "#4a7ab5", \
-     data using 0:2:(sprintf("%.1f", $2)) with labels offset 0,0.8
+     data using 0:2:3:4 with yerrorbars lc rgb "#222222" ps 0, \
+     data using 0:4:(sprintf("%.1f", $2)) with labels offset 0,0.8

@@ -15,7 +15,10 @@ targets=${FUZZ_TARGETS:-extract inspect}
 fuzz=tests/fuzz
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/sfxfuzz-run.XXXXXX")
-trap 'rm -rf "$scratch"' EXIT
+# The extraction target makes and removes a handful of files per input: on a memory file system
+# it runs about ten times faster than on disk.
+roots=$(mktemp -d /dev/shm/sfxfuzz-roots.XXXXXX 2>/dev/null || mktemp -d "$scratch/roots.XXXXXX")
+trap 'rm -rf "$scratch" "$roots"' EXIT
 
 ran=0
 failed=0
@@ -27,15 +30,15 @@ for target in $targets; do
     continue
   fi
   work="$scratch/$target"
-  mkdir -p "$work/corpus" "$work/artifacts" "$work/tmp"
+  mkdir -p "$work/corpus" "$work/artifacts"
   # Seeds and past crashers both; the repository's corpus is never written by a plain run.
   cp "$fuzz"/corpus/* "$work/corpus/"
   find "$fuzz/regressions" -maxdepth 1 -type f ! -name '*.txt' ! -name '*.md' -exec cp {} "$work/corpus/" \;
 
   echo "fuzz: $target for ${seconds}s"
   status=0
-  # The targets make their drive roots under TMPDIR; a crash leaves one behind in the scratch.
-  TMPDIR="$work/tmp" "$binary" "$work/corpus" \
+  # The targets make their drive roots under TMPDIR; the trap removes any a crash leaves.
+  TMPDIR="$roots" "$binary" "$work/corpus" \
     -max_total_time="$seconds" -timeout=1 -rss_limit_mb=2048 -dict="$fuzz/archive.dict" \
     -artifact_prefix="$work/artifacts/" -print_final_stats=1 >"$work/log" 2>&1 || status=$?
   ran=$((ran + 1))
@@ -59,7 +62,7 @@ for target in $targets; do
 
   if [ "${FUZZ_MERGE:-0}" = 1 ]; then
     before=$(ls "$fuzz/corpus" | wc -l)
-    TMPDIR="$work/tmp" "$binary" -merge=1 -timeout=1 -rss_limit_mb=2048 \
+    TMPDIR="$roots" "$binary" -merge=1 -timeout=1 -rss_limit_mb=2048 \
       "$fuzz/corpus" "$work/corpus" >"$work/merge.log" 2>&1
     echo "fuzz: corpus $before -> $(ls "$fuzz/corpus" | wc -l) files"
   fi

@@ -78,6 +78,11 @@ static Unpacked Inflate(const Bytes& file, const MemberEntry& member) {
     } else if (unfilled) {
         result.detail = "the stream ends after " + std::to_string(declared - unfilled) + " of its declared " +
                         std::to_string(declared) + " bytes";
+    } else if (status == Z_OK && left) {
+        // The stub takes this for a damaged stream: one without its check value is consumed whole
+        // before inflate stops to wait for it.
+        result.detail = "the stream runs on with " + std::to_string(left) + " bytes of input after its declared " +
+                        std::to_string(declared) + " bytes";
     } else {
         result.ok = true;
         result.detail = "deflated";

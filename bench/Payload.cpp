@@ -27,7 +27,7 @@ private:
 enum class Kind { Text, Binary, Random };
 
 // Text as in read-me files, scripts and lists: words drawn with a Zipf-like skew from a
-// vocabulary, numbers now and then, CR LF line ends. Deflate shrinks it to about a third.
+// vocabulary, numbers now and then, CR LF line ends. Deflate at level 9 packs it to about 40 %.
 std::string Text(Draw& draw, size_t size) {
     static std::vector<std::string> vocabulary;
     if (vocabulary.empty()) {
@@ -55,7 +55,7 @@ std::string Text(Draw& draw, size_t size) {
 }
 
 // Machine-code-like bytes: a small set of opcode patterns with mostly small operands.
-// Deflate shrinks it to about half.
+// Deflate at level 9 packs it to about 70 %.
 std::string Binary(Draw& draw, size_t size) {
     static std::vector<std::string> patterns;
     if (patterns.empty()) {

@@ -158,7 +158,7 @@ def Main(out, results_path):
         "Other work was running on the machine, which may have disturbed the timings." if busy else
         "Nothing else of note was running."))
     w("- Warm page cache: the installer and zip were just written; every contender writes into an empty "
-      "folder on the same ext4 file system, with no `fsync` (none of them asks for one).")
+      "folder on the same %s file system, with no `fsync` (none of them asks for one)." % facts["filesystem"])
     w("")
     w("## Payload")
     w("")

@@ -163,11 +163,11 @@ def Main(out, results_path):
     w("## Payload")
     w("")
     w("%d members, %s bytes unpacked: the set-up program (`setupprobe.exe`, %s bytes) and 40 seeded "
-      "members totalling %s bytes (64 MiB): %s. `sfxpack create` packed them at level 9 into a %s-byte "
+      "members totalling %s bytes (%g MiB): %s. `sfxpack create` packed them at level 9 into a %s-byte "
       "installer (members it could not shrink are stored); the peers' zip (Python's `zipfile`, level 9, "
       "stored where sfxpack stored) is %s bytes." % (
           len(members), format(total, ","), format(members[0]["unpacked"], ","),
-          format(total - members[0]["unpacked"], ","),
+          format(total - members[0]["unpacked"], ","), (total - members[0]["unpacked"]) / MiB,
           "; ".join("%d %s (%.1f MiB, packed to %.0f %%)" % (
               kinds[k][0], {"text": "text-like", "binary": "machine-code-like",
                             "random": "already-compressed (noise)"}[k], kinds[k][1] / MiB,
@@ -198,7 +198,7 @@ def Main(out, results_path):
         w("")
     if int(facts["rounds"]) > len(timed["wine"].rows):
         w("Under emulation each Wine run takes minutes, so within `make bench`'s ten minutes the stub "
-          "runs %d time(s) on the full 64 MiB, between the native rounds, plus %d bare run(s) "
+          "runs %d time(s) on the full payload, between the native rounds, plus %d bare run(s) "
           "(`SFX_BENCH_WINE_RUNS` sets more). Its extraction figure is measured inside that run, so "
           "start-up noise does not enter it." % (len(timed["wine"].rows), len(timed["wine-bare"].rows)))
         w("")
@@ -231,7 +231,7 @@ def Main(out, results_path):
         format(peaks["floor"], ","), format(peaks["unzip"], ","), format(peaks["7z"], ",")))
     same_floor = Instructions("floor.1") == Instructions("floor.2")
     same_host = Instructions("host.1") == Instructions("host.2")
-    w("- **Instructions per MiB unpacked** (`valgrind --tool=callgrind`, whole process, same 64 MiB "
+    w("- **Instructions per MiB unpacked** (`valgrind --tool=callgrind`, whole process, the same "
       "installer): floor %s, host %s (host / floor %.4f); unzip %s, 7-Zip %s. Two runs each of floor "
       "and host: %s / %s and %s / %s instructions, %s." % (
           format(round(per_mib["floor.1"]), ","), format(round(per_mib["host.1"]), ","),

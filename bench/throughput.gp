@@ -3,7 +3,7 @@
 # the native contenders. Set data and output with -e.
 set terminal pngcairo size 900,480 font ",10"
 set output output
-set title "Unpacking the 64 MiB benchmark payload (higher is faster)"
+set title "Unpacking the benchmark payload (higher is faster)"
 set ylabel "MB/s (10^6 bytes unpacked per second, log scale)"
 set logscale y
 set yrange [0.1:*]

@@ -26,17 +26,7 @@ class FaultInjection : public HostRun {
 protected:
     void SetUp() override {
         HostRun::SetUp();
-        files = {{"setup.exe", ToBytes("the set-up program")},
-                 {"setup.lst", TextLike(4000)},
-                 {"a.dll", Noise(3000)},
-                 {"b.txt", TextLike(9000, 5)}};
-        sfx::Directory dir{"setup.exe", "setup.lst", {"a.dll", "b.txt"}, {"setup.lst", "a.dll", "b.txt"}, ""};
-        std::vector<sfx::Member> members;
-        for (auto& [name, data] : files) {
-            bool deflate = name != "a.dll";
-            members.push_back({name, deflate ? sfx::DeflateMember(data) : data, deflate ? sfx::Deflated : sfx::Stored});
-        }
-        image = sfx::BuildInstaller(FakeStub(), dir, members);
+        image = PackFiles(files);
         HostSetLauncher([](const std::string&) { return true; });
     }
 
@@ -81,7 +71,7 @@ protected:
             EXPECT_NE(std::find(known.begin(), known.end(), box), known.end()) << context << ": " << box;
     }
 
-    std::vector<std::pair<std::string, sfx::Bytes>> files;
+    NamedFiles files = SampleFiles();
     sfx::Bytes image;
 };
 

@@ -8,25 +8,9 @@ using Events = std::vector<std::string>;
 
 class Installer : public HostRun {
 protected:
-    void SetUp() override {
-        HostRun::SetUp();
-        files = {{"setup.exe", ToBytes("the set-up program")},
-                 {"setup.lst", TextLike(5000)},
-                 {"a.dll", Noise(3000)},
-                 {"b.txt", TextLike(20000, 3)}};
-    }
+    sfx::Bytes build() { return PackFiles(files); }
 
-    sfx::Bytes build(const std::string& setupName = "setup.exe") {
-        sfx::Directory dir{setupName, "setup.lst", {"a.dll", "b.txt"}, {"setup.lst", "a.dll", "b.txt"}, ""};
-        std::vector<sfx::Member> members;
-        for (auto& [name, data] : files) {
-            bool deflate = name != "a.dll";
-            members.push_back({name, deflate ? sfx::DeflateMember(data) : data, deflate ? sfx::Deflated : sfx::Stored});
-        }
-        return sfx::BuildInstaller(FakeStub(), dir, members);
-    }
-
-    std::vector<std::pair<std::string, sfx::Bytes>> files;
+    NamedFiles files = SampleFiles();
 };
 
 TEST_F(Installer, UnpacksEveryFileAndStartsTheSetupProgram) {
@@ -68,7 +52,7 @@ TEST_F(Installer, WithoutTheSignatureNothingHappens) {
 
 TEST_F(Installer, ASetupPathEndingInUnderscoreGetsNoBlank) {
     files[0].first = "setup_";
-    installer(build("setup_"));
+    installer(build());
     HostSetLauncher([](const std::string&) { return true; });
     RunInstaller(nullptr, "");
     ASSERT_EQ(HostEvents().size(), 4u);

@@ -138,19 +138,7 @@ protected:
                  {"readme.txt", TextLike(120000, 7)}};
     }
 
-    // The stub with members: deflated where that pays, stored otherwise.
-    sfx::Bytes build(const std::vector<std::pair<std::string, sfx::Bytes>>& content) {
-        sfx::Directory dir{content[0].first, content[1].first, {}, {}, ""};
-        std::vector<sfx::Member> members;
-        for (size_t i = 0; i < content.size(); ++i) {
-            if (i >= 2) dir.supportFiles.push_back(content[i].first);
-            if (i >= 1) dir.extraNames.push_back(content[i].first);
-            sfx::Bytes deflated = sfx::DeflateMember(content[i].second);
-            int32_t method = deflated.size() < content[i].second.size() ? sfx::Deflated : sfx::Stored;
-            members.push_back({content[i].first, method == sfx::Deflated ? deflated : content[i].second, method});
-        }
-        return sfx::BuildInstaller(stub, dir, members);
-    }
+    sfx::Bytes build(const NamedFiles& content) { return PackFiles(content, stub); }
 
     // The probe runs on after the stub has let it go; its note may come a moment later.
     std::string probeNote() {
@@ -166,7 +154,7 @@ protected:
 
     int lock = -1;
     sfx::Bytes stub, probe;
-    std::vector<std::pair<std::string, sfx::Bytes>> files;
+    NamedFiles files;
 };
 
 TEST_F(Wine, UnpacksEveryMemberStartsTheSetupProgramThenCleansUp) {

@@ -36,6 +36,29 @@ sfx::Bytes LibdeflateMember(const sfx::Bytes& data, int level) {
     return out;
 }
 
+NamedFiles SampleFiles() {
+    return {{"setup.exe", ToBytes("the set-up program")},
+            {"setup.lst", TextLike(5000)},
+            {"a.dll", Noise(3000)},
+            {"b.txt", TextLike(20000, 3)}};
+}
+
+sfx::Bytes PackFiles(const NamedFiles& files, const sfx::Bytes& stub) {
+    sfx::Directory dir{files.at(0).first, files.at(1).first, {}, {}, ""};
+    std::vector<sfx::Member> members;
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (i >= 2) dir.supportFiles.push_back(files[i].first);
+        if (i >= 1) dir.extraNames.push_back(files[i].first);
+        const sfx::Bytes& data = files[i].second;
+        sfx::Bytes deflated = sfx::DeflateMember(data);
+        if (deflated.size() < data.size())
+            members.push_back({files[i].first, deflated, sfx::Deflated});
+        else
+            members.push_back({files[i].first, data, sfx::Stored});
+    }
+    return sfx::BuildInstaller(stub, dir, members);
+}
+
 void HostRun::SetUp() {
     char pattern[] = "/tmp/sfxtest.XXXXXX";
     root = mkdtemp(pattern);

@@ -25,6 +25,13 @@ sfx::Bytes FakeStub(size_t size = 512);
 // A deflated member made by libdeflate, an encoder independent of zlib, with its check value.
 sfx::Bytes LibdeflateMember(const sfx::Bytes& data, int level);
 
+using NamedFiles = std::vector<std::pair<std::string, sfx::Bytes>>;
+// A set-up program, its project file and two support files, one of them noise.
+NamedFiles SampleFiles();
+// The files behind the stub: the first names the set-up program, the second the project file,
+// the rest are support files; each deflated where that pays and stored otherwise.
+sfx::Bytes PackFiles(const NamedFiles& files, const sfx::Bytes& stub = FakeStub());
+
 // Every test runs against its own drive root under a fresh temporary folder, with boxes
 // recorded, no planned failures and an empty event log.
 class HostRun : public ::testing::Test {

@@ -150,13 +150,13 @@ def Main(out, results_path):
           (facts["wine"], facts["qemu"].replace(" version", ""), facts["qemu.va"]))
     else:
         w("- %s, running the stub natively." % facts["wine"])
-    load_before = facts["load.before"].split()
-    load_after = facts["load.after"].split()
-    busy = max(float(load_before[0]), float(load_after[0])) > 0.5 * int(facts["cores"])
-    w("- Load average (1, 5, 15 min) %s before the timed rounds and %s after. %s" % (
-        ", ".join(load_before), ", ".join(load_after),
-        "Other work was running on the machine, which may have disturbed the timings." if busy else
-        "Nothing else of note was running."))
+    busy_before, busy_after = float(facts["busy.before"]), float(facts["busy.after"])
+    w("- Other work's share of the cores, sampled for 2 s with the benchmark idle: %.1f %% before the timed "
+      "rounds, %.1f %% after (load average %s before, %s after, still counting the benchmark's own "
+      "preparation). %s" % (
+          busy_before, busy_after, facts["load.before"].replace(" ", ", "), facts["load.after"].replace(" ", ", "),
+          "Other work was running and may have disturbed the timings." if max(busy_before, busy_after) > 10 else
+          "Nothing else of note was running."))
     w("- Warm page cache: the installer and zip were just written; every contender writes into an empty "
       "folder on the same %s file system, with no `fsync` (none of them asks for one)." % facts["filesystem"])
     w("")
@@ -197,10 +197,14 @@ def Main(out, results_path):
               Seconds(p["startup"]), Seconds(p["extract"]), Seconds(p["rest"]), Seconds(bare)))
         w("")
     if int(facts["rounds"]) > len(timed["wine"].rows):
-        w("Under emulation each Wine run takes minutes, so within `make bench`'s ten minutes the stub "
-          "runs %d time(s) on the full payload, between the native rounds, plus %d bare run(s) "
-          "(`SFX_BENCH_WINE_RUNS` sets more). Its extraction figure is measured inside that run, so "
-          "start-up noise does not enter it." % (len(timed["wine"].rows), len(timed["wine-bare"].rows)))
+        def Times(n):
+            return "once" if n == 1 else "%d times" % n
+
+        w("Under emulation a Wine run takes %s s bare and %s s with the installer, so to keep `make bench` "
+          "within ten minutes the installer runs under Wine %s, between the native rounds, and the bare "
+          "stub %s (`SFX_BENCH_WINE_RUNS` sets more). The extraction figure is measured inside the run, "
+          "so start-up noise does not enter it." % (
+              Seconds(bare), Seconds(stub_whole), Times(len(timed["wine"].rows)), Times(len(timed["wine-bare"].rows))))
         w("")
     w("![Throughput per contender](throughput.png)")
     w("")

@@ -112,8 +112,9 @@ def Main(out, results_path):
     overhead = tiny_peak - max(Blocks(m) for m in tiny["members"])
     heaviest = max(members, key=Blocks)
     predicted = overhead + Blocks(heaviest)
-    measured = timed["host"].median("peak") * 1024
-    peaks = {label: timed[label].median("peak") for label in ("floor", "host", "unzip", "7z")}
+    # Whole KiB: with an even number of runs the median may fall between two.
+    measured = int(round(timed["host"].median("peak"))) * 1024
+    peaks = {label: int(round(timed[label].median("peak"))) for label in ("floor", "host", "unzip", "7z")}
 
     def Instructions(label):
         return int(facts["instructions." + label])

@@ -13,5 +13,5 @@ set xtics nomirror rotate by -20
 set grid ytics
 unset key
 plot data using 0:2:xtic(1) with boxes lc rgb "#4a7ab5", \
-     data using 0:2:3:4 with yerrorbars lc rgb "#222222" ps 0, \
+     data using 0:3:(0):($4 - $3) with vectors nohead lw 1.5 lc rgb "#222222", \
      data using 0:4:(sprintf("%.1f", $2)) with labels offset 0,0.8

@@ -1,5 +1,6 @@
 // The benchmark payload: a seeded, byte-for-byte repeatable set of member files of a given total size.
 // Usage: sfxbenchpayload OUTDIR TOTAL_BYTES [SEED]  (writes OUTDIR/<name> and OUTDIR/members.txt)
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -26,24 +27,25 @@ private:
 
 enum class Kind { Text, Binary, Random };
 
-// Text as in read-me files, scripts and lists: words drawn with a Zipf-like skew from a
-// vocabulary, numbers now and then, CR LF line ends. Deflate at level 9 packs it to about 40 %.
+// Text as in read-me files, scripts and lists: words drawn by Zipf's law from a vocabulary,
+// numbers now and then, CR LF line ends. Deflate at level 9 packs it to about 40 %.
 std::string Text(Draw& draw, size_t size) {
     static std::vector<std::string> vocabulary;
+    static std::vector<uint64_t> reach;  // running sums of integer Zipf weights: exact on any machine
     if (vocabulary.empty()) {
         Draw words(7);
-        for (int i = 0; i < 4000; ++i) {
+        for (uint64_t rank = 1; rank <= 4000; ++rank) {
             std::string word;
             for (size_t n = 2 + words.below(9); n > 0; --n) word += (char)('a' + words.below(26));
             vocabulary.push_back(word);
+            reach.push_back((reach.empty() ? 0 : reach.back()) + (1u << 24) / rank);
         }
     }
     std::string out;
     out.reserve(size + 64);
     while (out.size() < size) {
         for (uint64_t n = 6 + draw.below(10); n > 0; --n) {
-            // Log-uniform ranks: a few words are very common, most are rare.
-            size_t rank = (size_t)std::pow((double)vocabulary.size(), draw.unit()) - 1;
+            size_t rank = std::upper_bound(reach.begin(), reach.end(), draw.below(reach.back())) - reach.begin();
             if (draw.below(40) == 0) out += std::to_string(draw.below(100000));
             else out += vocabulary[rank];
             out += ' ';

@@ -19,7 +19,8 @@ prefix=$(bash scripts/wine-prefix.sh build/wine)
 drive="$prefix/drive_c"
 wine_run() {
   # One Wine run at a time in the shared prefix; the 32-bit loader may run under emulation.
-  flock "$prefix/.lock" env -u DISPLAY WINEPREFIX="$prefix" WINEDEBUG=-all \
+  # -o: the lock is not handed down to a wineserver this run may start, which would hold it.
+  flock -o "$prefix/.lock" env -u DISPLAY WINEPREFIX="$prefix" WINEDEBUG=-all \
     WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d' wine "$@"
 }
 

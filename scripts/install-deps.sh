@@ -10,7 +10,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 want=(cmake make g++ libgtest-dev zlib1g-dev libdeflate-dev
       g++-mingw-w64-i686 libz-mingw-w64-dev
       clang libclang-rt-14-dev cppcheck clang-tidy
-      unzip 7zip gnuplot-nox valgrind qemu-user-static)
+      unzip 7zip gnuplot-nox valgrind python3 qemu-user-static)
 want_i386=(wine wine64 wine32:i386)
 
 missing=()

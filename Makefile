@@ -1,7 +1,7 @@
 # A thin front for the two CMake builds: `make` builds both, `make test` builds and runs every test.
-.PHONY: all deps host win32 test demo fuzz bench check clean
+.PHONY: all deps host win32 win64 test demo fuzz bench check clean
 
-all: win32 host
+all: win32 win64 host
 
 deps:
 	@bash scripts/install-deps.sh
@@ -10,11 +10,15 @@ win32: deps
 	cmake --preset win32 >/dev/null
 	cmake --build --preset win32 -j2
 
+win64: deps
+	cmake --preset win64 >/dev/null
+	cmake --build --preset win64 -j2
+
 host: deps
 	cmake --preset host >/dev/null
 	cmake --build --preset host -j2
 
-test: win32 host
+test: win32 win64 host
 	ctest --preset host -j2
 
 demo: win32 host

@@ -15,7 +15,7 @@ echo "== Packing $out/demo-setup.exe"
 "$pack" list "$out/demo-setup.exe"
 "$pack" verify "$out/demo-setup.exe"
 
-prefix=$(bash scripts/wine-prefix.sh build/wine)
+prefix=$(bash scripts/wine-prefix.sh)
 drive="$prefix/drive_c"
 wine_run() {
   # One Wine run at a time in the shared prefix; the 32-bit loader may run under emulation.

@@ -1,17 +1,39 @@
 #!/usr/bin/env bash
-# Prepares the Wine prefix that the end-to-end tests, the demo and the benchmarks share, once,
-# and leaves its wineserver running so that each later run starts quickly. Prints the prefix.
-# Usage: scripts/wine-prefix.sh [PREFIX]   (default: build/wine)
+# Prepares the Wine prefix that the end-to-end tests, the demo and the benchmarks share, once per
+# machine and Wine version, and leaves its wineserver running so that each later run starts
+# quickly. Prints the prefix.
+# Usage: scripts/wine-prefix.sh [PREFIX]
+#   default: $SFX_WINE_PREFIX, else ${XDG_CACHE_HOME:-$HOME/.cache}/sfx/wine-<Wine's version>
+# The prefix lives outside the clone so that every clean clone and CI run on a machine reuse it;
+# making one costs minutes, since the 32-bit half of Wine boots under qemu on some kernels.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-export WINEPREFIX="$(realpath -m "${1:-build/wine}")"
+wine64=/usr/lib/wine/wine64
+version=$("$wine64" --version 2>/dev/null | awk '{print $1}' | tr -c 'A-Za-z0-9.\n-' _)
+[ -n "$version" ] || version=wine-unknown
+default="${SFX_WINE_PREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/sfx/$version}"
+export WINEPREFIX="$(realpath -m "${1:-$default}")"
 export WINEDEBUG=-all
 # No Mono, no Gecko, no menu entries: none is needed, and each would slow the first boot.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset DISPLAY
 
-if [ ! -f "$WINEPREFIX/.sfx-ready" ]; then
+# A prefix counts as made only when the marker is there and the pieces each run needs exist;
+# anything less (a run killed half-way, a folder cleaned by hand) is made again from nothing.
+ready() {
+  [ -f "$WINEPREFIX/.sfx-ready" ] && [ -f "$WINEPREFIX/system.reg" ] && [ -f "$WINEPREFIX/user.reg" ] &&
+    [ -d "$WINEPREFIX/drive_c/windows/system32" ] && [ -d "$WINEPREFIX/drive_c/windows/syswow64" ] &&
+    grep -q RelayInclude "$WINEPREFIX/user.reg"
+}
+
+mkdir -p "$(dirname "$WINEPREFIX")"
+# One maker at a time: a second caller waits for the first and then finds the prefix ready.
+exec {lock}>"$WINEPREFIX.make-lock"
+flock "$lock"
+if ! ready; then
   echo "wine-prefix: preparing $WINEPREFIX (the first time takes a few minutes)" >&2
+  wineserver -k 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1
   # The relay trace is limited to the calls the tests read.
@@ -20,7 +42,9 @@ if [ ! -f "$WINEPREFIX/.sfx-ready" ]; then
     >/dev/null 2>&1
   wineserver -w
   touch "$WINEPREFIX/.sfx-ready"
+  ready || { echo "wine-prefix: $WINEPREFIX is incomplete after wineboot" >&2; exit 1; }
 fi
+exec {lock}>&-
 # A persistent server: it outlives every run until killed with `wineserver -k`. When one is
 # already running this fails, which is fine.
 wineserver -p 2>/dev/null || true

@@ -17,7 +17,18 @@
 namespace {
 
 const std::string Win32Dir = SFX_WIN32_DIR;
-const std::string Prefix = SFX_WINE_PREFIX;
+// The shared prefix, made once per machine by the script, which prints where it is.
+std::string WinePrefix() {
+    std::string path;
+    if (FILE* out = popen("bash " SFX_SOURCE_DIR "/scripts/wine-prefix.sh", "r")) {
+        char buffer[4096];
+        while (fgets(buffer, sizeof buffer, out)) path = buffer;
+        pclose(out);
+    }
+    while (!path.empty() && path.back() == '\n') path.pop_back();
+    return path;
+}
+const std::string Prefix = WinePrefix();
 const std::string DriveC = Prefix + "/drive_c";
 
 sfx::Bytes ReadHostFile(const std::string& path) {

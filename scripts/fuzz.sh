@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 
 seconds=${FUZZ_SECONDS:-60}
 build=${FUZZ_BUILD:-build/fuzz}
-targets=${FUZZ_TARGETS:-extract inspect}
+targets=${FUZZ_TARGETS:-extract inspect differential}
 fuzz=tests/fuzz
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/sfxfuzz-run.XXXXXX")

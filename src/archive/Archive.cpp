@@ -1,5 +1,6 @@
 // Archive: opening the executable and loading its directory item by item, straight from the file.
 #include "archive/Archive.h"
+#include "archive/Directory.h"
 #include "system/Files.h"
 
 Archive::Archive() : file(0), fileSize(0) {}
@@ -20,14 +21,14 @@ int Archive::open(const char* path) {
         return 0;
     }
     fileSize = signaturePosition + 4;
-    SeekFile(file, -8, SeekEnd);
+    SeekFile(file, -TrailerSize, SeekEnd);
     SeekFile(file, ReadFileLong(file), SeekBegin);
 
     // Each load checks its own lengths against what the file still holds, so a damaged or
     // hostile directory stops here rather than reading or allocating out of bounds.
-    if (!setupProgram.load(file) || !projectFile.load(file) || !supportFiles.load(file) ||
-        !extraNames.load(file) || !memberNames.load(file) || !memberOffsets.load(file) ||
-        !memberSizes.load(file) || !memberMethods.load(file) || !extraText.load(file)) {
+    if (!LoadText(file, setupProgram) || !LoadText(file, projectFile) || !LoadList(file, supportFiles) ||
+        !LoadList(file, extraNames) || !LoadList(file, memberNames) || !LoadTable(file, memberOffsets) ||
+        !LoadTable(file, memberSizes) || !LoadTable(file, memberMethods) || !LoadText(file, extraText)) {
         CloseFile(file);
         file = 0;
         return 0;

@@ -1,16 +1,11 @@
 // Archive: the executable opened for reading, with the directory loaded from its tail.
 #pragma once
 #include <stdint.h>
+#include "archive/Format.h"
 #include "foundation/IntArray.h"
 #include "foundation/PathString.h"
 #include "foundation/StringList.h"
 #include "system/FileHandle.h"
-
-// The last 4 bytes of every installer: 8A 25 00 00.
-enum { ArchiveSignature = 9610 };
-
-// How a member's bytes are stored.
-enum { MethodStored = 0, MethodDeflated = 2 };
 
 class Archive {
 public:

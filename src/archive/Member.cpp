@@ -1,11 +1,12 @@
 // Member extraction: find a member by name, read its stored bytes whole, unpack, write in one go.
 #include "archive/Archive.h"
+#include "archive/Directory.h"
 #include "system/Files.h"
 #include "system/Memory.h"
 #include "system/Messages.h"
 
 char* Archive::readMember(const char* name, int32_t& size) {
-    int32_t index = memberNames.findIgnoreCase(name);
+    int32_t index = FindName(memberNames, name);
     // A name without an entry in every table is not a member.
     if (index < 0 || index >= memberOffsets.count || index >= memberSizes.count ||
         index >= memberMethods.count)

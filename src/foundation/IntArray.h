@@ -1,7 +1,6 @@
 // IntArray: an array of signed 32-bit values in one heap block, loaded whole from its stored form.
 #pragma once
 #include <stdint.h>
-#include "system/FileHandle.h"
 
 struct IntArray {
     int32_t count;
@@ -13,9 +12,8 @@ struct IntArray {
     IntArray(const IntArray&) = delete;
     IntArray& operator=(const IntArray&) = delete;
 
-    // Reads a 32-bit count and that many values in one read. 0 when the count is negative or
-    // more than the file still holds, or when the block can't be had.
-    int load(FileHandle file);
+    // Takes the block of n values as its items; the old ones are released.
+    void replace(int32_t* block, int32_t n);
 
     // No bounds check: callers keep i within 0 .. count - 1.
     int32_t* elementAt(int32_t i) const { return items + i; }

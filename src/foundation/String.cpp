@@ -1,7 +1,6 @@
 // String: exact-fit growth, one shared empty buffer, deep copies.
 #include "foundation/String.h"
 #include <string.h>
-#include "system/Files.h"
 #include "system/Memory.h"
 
 char SharedEmptyBuffer[1] = {0};
@@ -91,21 +90,8 @@ String& String::appendSpaced(const char* text) {
     return *this += text;
 }
 
-int String::load(FileHandle file) {
-    int32_t left = BytesLeft(file);
-    if (left < 4) return 0;
-    int32_t n;
-    if (!ReadStoredLong(file, &n) || n < 0 || n > left - 4) return 0;
-    if (n > capacity) {
-        if (!replaceWith(n, 0, 0, 0)) return 0;
-    } else {
-        setLength(n);
-    }
-    // The length was checked against the file, so only a failed read (its box shown) delivers
-    // less; a text it left half-read must not be taken for a name.
-    if (n && ReadFileBytes(file, data, n) != n) {
-        clear();
-        return 0;
-    }
-    return 1;
+bool String::prepareLength(int32_t n) {
+    if (n > capacity) return replaceWith(n, 0, 0, 0);
+    setLength(n);
+    return true;
 }

@@ -1,7 +1,6 @@
 // String: a growable, zero-terminated byte string that owns its buffer and grows to exact fit.
 #pragma once
 #include <stdint.h>
-#include "system/FileHandle.h"
 
 class String {
 public:
@@ -22,9 +21,9 @@ public:
     // Joins words with one blank, unless a blank or underscore already stands at the seam.
     String& appendSpaced(const char* text);
 
-    // Reads the stored form: a 32-bit length, then that many bytes. 0 when the length is
-    // negative or runs past the end of the file, or when no buffer can be had.
-    int load(FileHandle file);
+    // Makes the text n bytes long for the caller to fill: a fresh zero-filled buffer when n is
+    // over the capacity (false, and no change, when the heap is out), else the same one cut.
+    bool prepareLength(int32_t n);
 
     void assign(int32_t n, const char* source);
     void append(int32_t n, const char* source);

@@ -2,7 +2,6 @@
 #pragma once
 #include <stdint.h>
 #include "foundation/PtrArray.h"
-#include "system/FileHandle.h"
 
 struct StringList {
     int32_t count;
@@ -15,12 +14,4 @@ struct StringList {
 
     // No bounds check: callers keep i within 0 .. count - 1.
     char* get(int32_t i) const { return (char*)strings.items[i]; }
-
-    // The first entry equal to text with only A-Z folded to a-z, or -1.
-    int32_t findIgnoreCase(const char* text) const;
-
-    // Reads a count and that many stored texts. A count of zero or less is an empty list.
-    // 0 when a text's length is negative or runs past the end of the file, when the count
-    // promises more texts than the file could hold, or when a block can't be had.
-    int load(FileHandle file);
 };

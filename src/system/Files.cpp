@@ -39,21 +39,6 @@ int32_t ReadFileBytes(FileHandle file, void* buffer, int32_t count) {
     return done;
 }
 
-bool ReadStoredLong(FileHandle file, int32_t* value) {
-    unsigned char bytes[4];
-    *value = 0;
-    if (ReadFileBytes(file, bytes, 4) != 4) return false;
-    *value = (int32_t)((uint32_t)bytes[0] | (uint32_t)bytes[1] << 8 | (uint32_t)bytes[2] << 16 |
-                       (uint32_t)bytes[3] << 24);
-    return true;
-}
-
-int32_t ReadFileLong(FileHandle file) {
-    int32_t value;
-    ReadStoredLong(file, &value);
-    return value;
-}
-
 int32_t WriteFileBytes(FileHandle file, const void* buffer, int32_t count) {
     int32_t done = 0;
     if (!PlatformWrite(file, buffer, count, &done)) {

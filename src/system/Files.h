@@ -13,11 +13,6 @@ int32_t SeekFile(FileHandle file, int32_t distance, SeekOrigin origin);
 // One read for the whole count: bytes delivered (short at the end of the file, silently),
 // or -1 after "Cannot read file".
 int32_t ReadFileBytes(FileHandle file, void* buffer, int32_t count);
-// A 32-bit little-endian value; 0 when the read fails or delivers fewer than 4 bytes.
-int32_t ReadFileLong(FileHandle file);
-// The same for loaders, which must tell a stored 0 from a failed read: false when fewer than
-// 4 bytes arrive.
-bool ReadStoredLong(FileHandle file, int32_t* value);
 // One write for the whole count: bytes written, or -1 after "Cannot write file".
 int32_t WriteFileBytes(FileHandle file, const void* buffer, int32_t count);
 int CloseFile(FileHandle file);

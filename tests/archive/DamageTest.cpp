@@ -24,7 +24,7 @@ Sample ValidInstaller() {
     Sample sample{sfx::BuildInstaller(FakeStub(64), dir, members), 0};
     const sfx::Bytes& b = sample.bytes;
     size_t n = b.size();
-    sample.directoryOffset = (size_t)b[n - 8] | (size_t)b[n - 7] << 8 | (size_t)b[n - 6] << 16 | (size_t)b[n - 5] << 24;
+    sample.directoryOffset = (size_t)ReadLittle32(&b[n - TrailerSize]);
     return sample;
 }
 

@@ -1,4 +1,5 @@
 // IntArray, PtrArray and StringList: stored forms from hand-written bytes, growth, the search.
+#include "archive/Directory.h"
 #include "foundation/IntArray.h"
 #include "foundation/PtrArray.h"
 #include "foundation/StringList.h"
@@ -10,13 +11,13 @@ class ListLoad : public HostRun {};
 
 TEST_F(ListLoad, IntArrayReadsCountThenLittleEndianValues) {
     IntArray a;
-    ASSERT_EQ(a.load(openBytes({0x03, 0, 0, 0, 0x01, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0x78, 0x56, 0x34, 0x12})), 1);
+    ASSERT_EQ(LoadTable(openBytes({0x03, 0, 0, 0, 0x01, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0x78, 0x56, 0x34, 0x12}), a), 1);
     ASSERT_EQ(a.count, 3);
     EXPECT_EQ(*a.elementAt(0), 1);
     EXPECT_EQ(*a.elementAt(1), -1);
     EXPECT_EQ(*a.elementAt(2), 0x12345678);
     IntArray empty;
-    ASSERT_EQ(empty.load(openBytes({0, 0, 0, 0})), 1);
+    ASSERT_EQ(LoadTable(openBytes({0, 0, 0, 0}), empty), 1);
     EXPECT_EQ(empty.count, 0);
 }
 
@@ -28,14 +29,14 @@ TEST_F(ListLoad, IntArrayRefusesCountsTheFileCannotHold) {
                               {0x02, 0}};
     for (const sfx::Bytes& bytes : bad) {
         IntArray a;
-        EXPECT_EQ(a.load(openBytes(bytes)), 0);
+        EXPECT_EQ(LoadTable(openBytes(bytes), a), 0);
         EXPECT_EQ(a.count, 0);
     }
 }
 
 TEST_F(ListLoad, StringListReadsEachText) {
     StringList list;
-    ASSERT_EQ(list.load(openBytes({0x02, 0, 0, 0, 0x01, 0, 0, 0, 'a', 0x00, 0, 0, 0})), 1);
+    ASSERT_EQ(LoadList(openBytes({0x02, 0, 0, 0, 0x01, 0, 0, 0, 'a', 0x00, 0, 0, 0}), list), 1);
     ASSERT_EQ(list.count, 2);
     EXPECT_STREQ(list.get(0), "a");
     EXPECT_STREQ(list.get(1), "");
@@ -45,7 +46,7 @@ TEST_F(ListLoad, StringListCountOfZeroOrLessIsEmpty) {
     for (const sfx::Bytes& bytes : {sfx::Bytes{0, 0, 0, 0}, sfx::Bytes{0xFF, 0xFF, 0xFF, 0xFF},
                                     sfx::Bytes{0x00, 0x00, 0x00, 0x80}}) {
         StringList list;
-        ASSERT_EQ(list.load(openBytes(bytes)), 1);
+        ASSERT_EQ(LoadList(openBytes(bytes), list), 1);
         EXPECT_EQ(list.count, 0);
     }
 }
@@ -57,7 +58,7 @@ TEST_F(ListLoad, StringListRefusesTextsTheFileCannotHold) {
                               {0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0}};        // count past the end
     for (const sfx::Bytes& bytes : bad) {
         StringList list;
-        EXPECT_EQ(list.load(openBytes(bytes)), 0);
+        EXPECT_EQ(LoadList(openBytes(bytes), list), 0);
     }
 }
 
@@ -67,12 +68,12 @@ TEST_F(ListLoad, LoadsFailCleanlyWhenTheHeapIsOut) {
         HostResetFaults();
         HostFailCall(HostCall::AllocBlock, nth);
         StringList list;
-        EXPECT_EQ(list.load(openBytes({0x01, 0, 0, 0, 0x01, 0, 0, 0, 'a'})), 0) << nth;
+        EXPECT_EQ(LoadList(openBytes({0x01, 0, 0, 0, 0x01, 0, 0, 0, 'a'}), list), 0) << nth;
     }
     HostResetFaults();
     HostFailCall(HostCall::AllocBlock, 1);
     IntArray a;
-    EXPECT_EQ(a.load(openBytes({0x01, 0, 0, 0, 1, 0, 0, 0})), 0);
+    EXPECT_EQ(LoadTable(openBytes({0x01, 0, 0, 0, 1, 0, 0, 0}), a), 0);
     EXPECT_EQ(a.items, nullptr);
 }
 
@@ -109,12 +110,12 @@ TEST(StringListSearch, FoldsOnlyAsciiLettersAndTheFirstMatchWins) {
         list.strings.push(block);
         ++list.count;
     }
-    EXPECT_EQ(list.findIgnoreCase("SETUP.exe"), 0);
-    EXPECT_EQ(list.findIgnoreCase("setup.exe"), 0);
-    EXPECT_EQ(list.findIgnoreCase("\xC9t\xC9"), 2);
-    EXPECT_EQ(list.findIgnoreCase("\xE9t\xE9"), -1);  // Latin-1 letters are not folded
-    EXPECT_EQ(list.findIgnoreCase("{A}"), -1);        // neither are the neighbours of A-Z
-    EXPECT_EQ(list.findIgnoreCase("`"), -1);
-    EXPECT_EQ(list.findIgnoreCase("setup.ex"), -1);
-    EXPECT_EQ(list.findIgnoreCase("setup.exe "), -1);
+    EXPECT_EQ(FindName(list, "SETUP.exe"), 0);
+    EXPECT_EQ(FindName(list, "setup.exe"), 0);
+    EXPECT_EQ(FindName(list, "\xC9t\xC9"), 2);
+    EXPECT_EQ(FindName(list, "\xE9t\xE9"), -1);  // Latin-1 letters are not folded
+    EXPECT_EQ(FindName(list, "{A}"), -1);        // neither are the neighbours of A-Z
+    EXPECT_EQ(FindName(list, "`"), -1);
+    EXPECT_EQ(FindName(list, "setup.ex"), -1);
+    EXPECT_EQ(FindName(list, "setup.exe "), -1);
 }

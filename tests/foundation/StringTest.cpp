@@ -1,5 +1,6 @@
 // String and PathString: the shared empty buffer, exact-fit growth, self-append, the seams of
 // appendSpaced, the stored form, and behaviour when the heap is out.
+#include "archive/Directory.h"
 #include "foundation/PathString.h"
 #include "support/HostRun.h"
 #include "system/Files.h"
@@ -81,28 +82,28 @@ class StringLoad : public HostRun {};
 TEST_F(StringLoad, ReadsTheWorkedExampleAndLeavesThePositionAfterIt) {
     FileHandle file = openBytes({0x03, 0x00, 0x00, 0x00, 'a', 'b', 'c', 0x01, 0x00, 0x00, 0x00, 'z'});
     String s("previous value that is long");
-    ASSERT_EQ(s.load(file), 1);
+    ASSERT_EQ(LoadText(file, s), 1);
     EXPECT_STREQ(s.text(), "abc");
     EXPECT_EQ(s.length, 3);
-    ASSERT_EQ(s.load(file), 1);
+    ASSERT_EQ(LoadText(file, s), 1);
     EXPECT_STREQ(s.text(), "z");
     EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(StringLoad, ZeroLengthIsTheEmptyText) {
     String s;
-    ASSERT_EQ(s.load(openBytes({0, 0, 0, 0})), 1);
+    ASSERT_EQ(LoadText(openBytes({0, 0, 0, 0}), s), 1);
     EXPECT_STREQ(s.text(), "");
     EXPECT_EQ(SharedEmptyBuffer[0], 0);
 }
 
 TEST_F(StringLoad, RefusesNegativeAndOverlongLengths) {
     String s;
-    EXPECT_EQ(s.load(openBytes({0xFF, 0xFF, 0xFF, 0xFF, 'a'})), 0);
-    EXPECT_EQ(s.load(openBytes({0x00, 0x00, 0x00, 0x80})), 0);
-    EXPECT_EQ(s.load(openBytes({0x04, 0x00, 0x00, 0x00, 'a', 'b', 'c'})), 0);
-    EXPECT_EQ(s.load(openBytes({0x03, 0x00})), 0);
-    EXPECT_EQ(s.load(openBytes({})), 0);
+    EXPECT_EQ(LoadText(openBytes({0xFF, 0xFF, 0xFF, 0xFF, 'a'}), s), 0);
+    EXPECT_EQ(LoadText(openBytes({0x00, 0x00, 0x00, 0x80}), s), 0);
+    EXPECT_EQ(LoadText(openBytes({0x04, 0x00, 0x00, 0x00, 'a', 'b', 'c'}), s), 0);
+    EXPECT_EQ(LoadText(openBytes({0x03, 0x00}), s), 0);
+    EXPECT_EQ(LoadText(openBytes({}), s), 0);
     EXPECT_TRUE(boxes.empty());
 }
 
@@ -113,7 +114,7 @@ TEST_F(StringLoad, KeepsItsValueWhenTheHeapIsOut) {
     EXPECT_STREQ(s.text(), "old");
     s += " and more";
     EXPECT_STREQ(s.text(), "old");
-    EXPECT_EQ(s.load(openBytes({0x05, 0, 0, 0, '1', '2', '3', '4', '5'})), 0);
+    EXPECT_EQ(LoadText(openBytes({0x05, 0, 0, 0, '1', '2', '3', '4', '5'}), s), 0);
     EXPECT_STREQ(s.text(), "old");
     HostResetFaults();
     s.appendSpaced("new");

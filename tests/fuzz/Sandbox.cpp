@@ -119,6 +119,19 @@ bool SandboxNamesStayInside() {
     return true;
 }
 
+static size_t counted;
+
+static int CountEntry(const char*, const struct stat* info, int, struct FTW*) {
+    if (S_ISREG(info->st_mode)) ++counted;
+    return 0;
+}
+
+size_t SandboxCountFiles() {
+    counted = 0;
+    nftw(root.c_str(), CountEntry, 16, FTW_PHYS);
+    return counted;
+}
+
 void SandboxEnd() {
     RemoveAll(true);
     HostEvents().clear();

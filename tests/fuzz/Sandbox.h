@@ -15,5 +15,8 @@ void SandboxWriteModule(const uint8_t* data, size_t size);
 // c:\..\..\x would otherwise let the run write or erase files anywhere on the host.
 bool SandboxNamesStayInside();
 
+// The regular files under the drive root, the module included.
+size_t SandboxCountFiles();
+
 // Removes every file and folder the run made, and aborts when the input left a descriptor open.
 void SandboxEnd();

@@ -30,8 +30,7 @@ sfx::Bytes LibdeflateMember(const sfx::Bytes& data, int level) {
     sfx::Bytes out(4 + bound);
     size_t n = libdeflate_zlib_compress(compressor, data.data(), data.size(), out.data() + 4, bound);
     libdeflate_free_compressor(compressor);
-    uint32_t size = (uint32_t)data.size();
-    for (int i = 0; i < 4; ++i) out[i] = (uint8_t)(size >> (8 * i));
+    WriteLittle32(out.data(), (int32_t)data.size());
     out.resize(4 + n);
     return out;
 }

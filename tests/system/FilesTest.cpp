@@ -1,4 +1,5 @@
 // File access: each failure's box, and the reads that report less than was asked.
+#include "archive/Directory.h"
 #include "support/HostRun.h"
 #include "system/Files.h"
 #include "system/posix/HostControl.h"

@@ -11,14 +11,10 @@
 
 namespace fs = std::filesystem;
 
-void Put32(sfx::Bytes& bytes, size_t at, int32_t value) {
-    for (int i = 0; i < 4; ++i) bytes.at(at + i) = (uint8_t)((uint32_t)value >> (8 * i));
-}
+// at() first: a test that writes past its bytes fails rather than scribbles.
+void Put32(sfx::Bytes& bytes, size_t at, int32_t value) { WriteLittle32(&bytes.at(at + 3) - 3, value); }
 
-int32_t Get32(const sfx::Bytes& bytes, size_t at) {
-    return (int32_t)((uint32_t)bytes.at(at) | (uint32_t)bytes.at(at + 1) << 8 | (uint32_t)bytes.at(at + 2) << 16 |
-                     (uint32_t)bytes.at(at + 3) << 24);
-}
+int32_t Get32(const sfx::Bytes& bytes, size_t at) { return ReadLittle32(&bytes.at(at + 3) - 3); }
 
 sfx::Bytes PeStub(size_t size) {
     sfx::Bytes stub(size);

@@ -5,8 +5,7 @@
 namespace sfx {
 
 int32_t Get32(const Bytes& file, uint64_t at) {
-    return (int32_t)((uint32_t)file[at] | (uint32_t)file[at + 1] << 8 | (uint32_t)file[at + 2] << 16 |
-                     (uint32_t)file[at + 3] << 24);
+    return ReadLittle32(file.data() + at);
 }
 
 namespace {
@@ -111,7 +110,7 @@ bool LoadDirectory(const Bytes& file, Inspection& result) {
         if (counts[i] < 0)
             result.add(Severity::Warning, std::string("the ") + lists[i] + " list has the count " +
                                               std::to_string(counts[i]) + ", read as an empty list");
-    uint64_t trailerStart = result.fileSize - 8;
+    uint64_t trailerStart = result.fileSize - TrailerSize;
     if (result.directoryEnd < trailerStart)
         result.add(Severity::Warning, "the directory ends at " + std::to_string(result.directoryEnd) + ", " +
                                           std::to_string(trailerStart - result.directoryEnd) +

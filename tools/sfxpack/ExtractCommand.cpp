@@ -103,7 +103,9 @@ int ExtractCommand(const Words& words) {
         Unpacked unpacked = UnpackMember(file, *member);
         if (member->fault.empty()) done += (uint64_t)member->storedSize;
         if (report) report(done, total);
-        if (!unpacked.ok) {
+        // Exactly what the stub writes is written: nothing where it shows a box or finds nothing,
+        // and bytes it accepts even where they are proven damaged, with a warning.
+        if (!unpacked.written) {
             std::fprintf(stderr, "sfxpack: %s: damaged: %s\n", name.c_str(), unpacked.detail.c_str());
             code = Worse(code, ExitDamaged);
             continue;
@@ -122,6 +124,11 @@ int ExtractCommand(const Words& words) {
             continue;
         }
         std::printf("%s\n", Printable(target.string()).c_str());
+        if (!unpacked.ok) {
+            std::fprintf(stderr, "sfxpack: %s: written as the stub writes it, but damaged: %s\n", name.c_str(),
+                         unpacked.detail.c_str());
+            code = Worse(code, ExitDamaged);
+        }
     }
     return code;
 }

@@ -9,9 +9,6 @@
 
 namespace sfx {
 
-// Deflate never expands data by more than 1032 to 1, so a larger declared size can't be filled.
-static const uint64_t MaxInflateRatio = 1032;
-
 bool Inspection::hasErrors() const {
     if (kind != FileKind::Installer) return true;
     for (const Problem& problem : problems)
@@ -54,26 +51,33 @@ static void CheckTables(Inspection& result) {
     result.add(shortTable ? Severity::Error : Severity::Warning, "the member tables differ in length: " + counts);
 }
 
-static std::string CheckStoredBytes(const Bytes& file, MemberEntry& member) {
+// Why the stub can't read the member's stored bytes, in the order the stub checks; box is then
+// the box it shows.
+static std::string CheckStoredBytes(const Bytes& file, MemberEntry& member, std::string& box) {
+    box = StubBoxes::CannotRead;
     if (member.storedSize < 0) return "its stored size " + std::to_string(member.storedSize) + " is negative";
     if (member.offset < 0 || (uint64_t)member.offset + (uint64_t)member.storedSize > file.size())
         return "its " + std::to_string(member.storedSize) + " stored bytes at offset " + std::to_string(member.offset) +
                " lie outside the file (" + std::to_string(file.size()) + " bytes)";
     if (member.method == Stored) {
         member.unpackedSize = member.storedSize;
+        box.clear();
         return "";
     }
+    box = StubBoxes::UnknownMethod;
     if (member.method != Deflated) return "method " + std::to_string(member.method) + " is not one the stub reads";
-    if (member.storedSize < 4)
+    box = StubBoxes::ZlibError;
+    if (member.storedSize < DeflatedPrefixSize)
         return "a deflated member starts with its 4-byte size, but it has only " + std::to_string(member.storedSize) +
                " stored bytes";
     int32_t declared = Get32(file, (uint64_t)member.offset);
     member.unpackedSize = declared;
-    uint64_t stream = (uint64_t)member.storedSize - 4;
+    int32_t stream = member.storedSize - DeflatedPrefixSize;
     if (declared < 0) return "its unpacked size " + std::to_string(declared) + " is negative";
-    if ((uint64_t)declared > stream * MaxInflateRatio)
+    if (!DeclaredSizeFits(declared, stream))
         return "it declares " + std::to_string(declared) + " unpacked bytes, more than its " + std::to_string(stream) +
                "-byte stream can hold";
+    box.clear();
     return "";
 }
 
@@ -100,7 +104,7 @@ static FirstEntries CheckMembers(const Bytes& file, Inspection& result) {
         member.offset = result.memberOffsets[i];
         member.storedSize = result.memberSizes[i];
         member.method = result.memberMethods[i];
-        member.fault = CheckStoredBytes(file, member);
+        member.fault = CheckStoredBytes(file, member, member.box);
     }
     return first;
 }
@@ -209,13 +213,13 @@ Inspection Inspect(const Bytes& file) {
     Inspection result;
     result.fileSize = file.size();
     result.imageEnd = ImageEnd(file);
-    if (file.size() < 8 || Get32(file, file.size() - 4) != Signature) {
+    if (file.size() < TrailerSize || Get32(file, file.size() - 4) != Signature) {
         ClassifyWithoutTrailer(result);
         return result;
     }
     result.kind = FileKind::Installer;
-    result.directoryOffset = Get32(file, file.size() - 8);
-    uint64_t trailerStart = file.size() - 8;
+    result.directoryOffset = Get32(file, file.size() - TrailerSize);
+    uint64_t trailerStart = file.size() - TrailerSize;
     if (result.directoryOffset < 0 || (uint64_t)result.directoryOffset > trailerStart) {
         result.add(Severity::Error, "the directory offset " + std::to_string(result.directoryOffset) +
                                         " points outside the archive (the trailer begins at " +

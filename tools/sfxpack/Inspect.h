@@ -40,7 +40,15 @@ struct MemberEntry {
     int32_t readBy = 0;         // the entry the stub reads for this name: itself unless repeated
     Role role = Role::Other;
     std::string fault;  // why the stub can't read the stored bytes at all; empty if it can
+    std::string box;    // the error box the stub then shows; empty when it shows none
 };
+
+// The texts of the error boxes that reading a member can end in, as the stub shows them.
+namespace StubBoxes {
+inline const char* const CannotRead = "Cannot read file";
+inline const char* const UnknownMethod = "Self extracting header requires Quillmoor 97";
+inline const char* const ZlibError = "Zlib error";
+}  // namespace StubBoxes
 
 struct Inspection {
     FileKind kind = FileKind::NotInstaller;

@@ -2,14 +2,13 @@
 #include "Names.h"
 #include <cstdint>
 #include <cstdio>
+#include "archive/Format.h"
 
 namespace sfx {
 
-static char Fold(char c) { return (c >= 'A' && c <= 'Z') ? (char)(c + ('a' - 'A')) : c; }
-
 std::string NameKey(const std::string& name) {
     std::string key = name.substr(0, name.find('\0'));
-    for (char& c : key) c = Fold(c);
+    for (char& c : key) c = (char)FoldAscii((unsigned char)c);
     return key;
 }
 

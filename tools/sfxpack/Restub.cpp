@@ -20,9 +20,7 @@ uint64_t ArchiveStart(const Inspection& inspection) {
     return start;
 }
 
-static void Put32(Bytes& bytes, uint64_t at, int32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = (uint8_t)((uint32_t)value >> (8 * i));
-}
+static void Put32(Bytes& bytes, uint64_t at, int32_t value) { WriteLittle32(bytes.data() + at, value); }
 
 Bytes Restub(const Bytes& file, const Inspection& inspection, const Bytes& stub) {
     if (inspection.kind != FileKind::Installer || !inspection.directoryLoaded)
@@ -47,7 +45,7 @@ Bytes Restub(const Bytes& file, const Inspection& inspection, const Bytes& stub)
         if (!Placed(inspection, i)) offset = std::max(offset, (int64_t)start);
         Put32(out, inspection.offsetTablePosition + 4 * i - start + stub.size(), moved(offset));
     }
-    Put32(out, out.size() - 8, moved(inspection.directoryOffset));
+    Put32(out, out.size() - TrailerSize, moved(inspection.directoryOffset));
     return out;
 }
 

@@ -35,8 +35,11 @@ static void LookPastStream(const uint8_t* stream, size_t size, uint64_t limit, U
     std::string message = raw.msg ? raw.msg : "invalid data";
     inflateEnd(&raw);
     if (produced > limit) {
+        // zlib took the whole stream into its bit buffer, so the stub's rule accepts it: it writes
+        // the declared bytes, and only this look past them proves them damaged.
         result.ok = false;
         result.detail = "the stream holds more than its declared " + std::to_string(limit) + " bytes";
+        result.notes.push_back("the stub writes the declared " + std::to_string(limit) + " bytes all the same");
     } else if (status == Z_DATA_ERROR) {
         result.notes.push_back(std::string("the deflate data is damaged past the declared bytes: ") + message);
     } else if (status != Z_STREAM_END) {
@@ -55,8 +58,8 @@ static void LookPastStream(const uint8_t* stream, size_t size, uint64_t limit, U
 
 static Unpacked Inflate(const Bytes& file, const MemberEntry& member) {
     Unpacked result;
-    const uint8_t* stream = file.data() + member.offset + 4;
-    size_t streamSize = (size_t)member.storedSize - 4;
+    const uint8_t* stream = file.data() + member.offset + DeflatedPrefixSize;
+    size_t streamSize = (size_t)member.storedSize - DeflatedPrefixSize;
     size_t declared = (size_t)member.unpackedSize;
     result.data.resize(declared);
 
@@ -73,6 +76,9 @@ static Unpacked Inflate(const Bytes& file, const MemberEntry& member) {
     std::string failure = (status == Z_OK || status == Z_STREAM_END) ? "" : ZlibFailure(status, z);
     inflateEnd(&z);
 
+    // The stub's own verdict decides what it writes; the details below say why it refuses.
+    result.written = InflateAccepted(status, (uint32_t)unfilled, (uint32_t)left);
+    if (!result.written) result.box = StubBoxes::ZlibError;
     if (!failure.empty()) {
         result.detail = failure;
     } else if (unfilled) {
@@ -94,7 +100,7 @@ static Unpacked Inflate(const Bytes& file, const MemberEntry& member) {
             LookPastStream(stream, streamSize, declared, result);
         }
     }
-    if (!result.ok) result.data.clear();
+    if (!result.written) result.data.clear();
     return result;
 }
 
@@ -102,10 +108,11 @@ Unpacked UnpackMember(const Bytes& file, const MemberEntry& member, bool keepDat
     Unpacked result;
     if (!member.fault.empty()) {
         result.detail = member.fault;
+        result.box = member.box;
         return result;
     }
     if (member.method == Stored) {
-        result.ok = true;
+        result.ok = result.written = true;
         result.detail = "stored";
         if (keepData)
             result.data.assign(file.begin() + member.offset, file.begin() + member.offset + member.storedSize);

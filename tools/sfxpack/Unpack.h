@@ -7,9 +7,13 @@
 
 namespace sfx {
 
+// What the stub does with a member (writes these bytes, shows this box, or finds nothing) and
+// how sure that is (the check value matched, there is none, or the bytes are proven damaged).
 struct Unpacked {
-    bool ok = false;
-    Bytes data;                      // the unpacked bytes when ok (and keepData was asked for)
+    bool ok = false;                 // sound: nothing proves the bytes damaged
+    bool written = false;            // the stub's own rule accepts the member and writes data
+    Bytes data;                      // the bytes the stub writes, when written (and keepData)
+    std::string box;                 // the error box the stub shows instead; empty for none
     std::string detail;              // how it was stored when ok, what is wrong when not
     std::vector<std::string> notes;  // oddities the stub passes over
 };

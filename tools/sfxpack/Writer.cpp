@@ -6,8 +6,9 @@
 namespace sfx {
 
 void ByteWriter::put32(int32_t value) {
-    uint32_t v = (uint32_t)value;
-    for (int i = 0; i < 4; ++i) bytes.push_back((uint8_t)(v >> (8 * i)));
+    uint8_t stored[4];
+    WriteLittle32(stored, value);
+    putBytes(stored, sizeof stored);
 }
 
 void ByteWriter::putBytes(const void* data, size_t size) {
@@ -32,15 +33,13 @@ void ByteWriter::putTable(const std::vector<int32_t>& values) {
 
 Bytes DeflateMember(const Bytes& data, int level, bool keepCheck) {
     uLongf bound = compressBound((uLong)data.size());
-    Bytes out(4 + bound);
-    ByteWriter prefix;
-    prefix.put32((int32_t)data.size());
-    std::copy(prefix.bytes.begin(), prefix.bytes.end(), out.begin());
+    Bytes out(DeflatedPrefixSize + bound);
+    WriteLittle32(out.data(), (int32_t)data.size());
     uLongf streamSize = bound;
-    if (compress2(out.data() + 4, &streamSize, data.data(), (uLong)data.size(), level) != Z_OK)
+    if (compress2(out.data() + DeflatedPrefixSize, &streamSize, data.data(), (uLong)data.size(), level) != Z_OK)
         throw std::runtime_error("deflate failed");
     // The Adler-32 value is the stream's last 4 bytes.
-    out.resize(4 + streamSize - (keepCheck ? 0 : 4));
+    out.resize(DeflatedPrefixSize + streamSize - (keepCheck ? 0 : 4));
     return out;
 }
 

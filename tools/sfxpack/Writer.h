@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include "archive/Format.h"
 
 namespace sfx {
 
@@ -21,7 +22,8 @@ public:
     void putTable(const std::vector<int32_t>& values);     // count, then each value
 };
 
-enum : int32_t { Signature = 9610, Stored = 0, Deflated = 2 };
+// The format's numbers under the names the host code uses.
+enum : int32_t { Signature = ArchiveSignature, Stored = MethodStored, Deflated = MethodDeflated };
 
 // A member as it lies in the archive: its name, stored bytes and method.
 struct Member {

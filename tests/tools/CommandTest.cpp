@@ -47,10 +47,12 @@ TEST_F(Command, CreateListVerifyAndExtractGiveBackEveryFile) {
     ASSERT_EQ(run({"list", "setup out.exe"}), 0) << err;
     expectOut("set-up program:  setup.exe");
     expectOut("support files:   noise.bin");
+    expectOut("\n    0        1536 ");  // the index, then the offset behind the 0x600-byte stub
     expectOut("  setup    setup.exe\n");
     EXPECT_EQ(out.find("warning"), std::string::npos) << out;
     ASSERT_EQ(run({"list", "--json", "setup out.exe"}), 0) << err;
-    expectOut("{\"index\": 4, \"name\": \"README.TXT\", \"use\": \"support\", \"offset\": ");
+    expectOut("{\"index\": 4, \"name\": \"README.TXT\", \"nameHex\": \"524541444d452e545854\", \"use\": "
+              "\"support\", \"offset\": ");
     ASSERT_EQ(run({"verify", "setup out.exe"}), 0) << out << err;
     expectOut("sound, 6 members");
 
@@ -84,11 +86,14 @@ TEST_F(Command, HelpVersionAndUsageErrors) {
     EXPECT_EQ(run({"extract", "--help"}), 0);
     expectOut("Usage: sfxpack extract FILE [-d DIR]");
     EXPECT_EQ(run({"--version"}), 0);
-    EXPECT_EQ(out, "sfxpack 1.0.0\n");
+    EXPECT_EQ(out.rfind("sfxpack 1.0.0\nstub:", 0), 0u) << out;
 
     expectFailure(run({}), 2, "no command given");
     expectFailure(run({"list", "a", "b"}), 2, "one FILE only");
-    expectFailure(run({"create", "-o", "x.exe", "--setup", "a", "--project", "b"}), 2, "--stub is required");
+    expectFailure(run({"create", "-o", "x.exe", "--setup", "a"}), 2, "--project is required");
+    expectFailure(create("x.exe", {"--stub64"}), 2, "--stub and --stub64 are two choices of stub; give one");
+    expectFailure(run({"extract", "-x", "a"}), 2, "unknown option -x");
+    expectFailure(run({"verify", "-qv", "a"}), 2, "-q takes no value");
     expectFailure(create("x.exe", {"--level", "10"}), 2, "--level takes a number from 0 to 9, not 10");
     // The stub would never find a second member under a name that differs only in case.
     expectFailure(create("x.exe", {"--member", "SETUP.LST=in/extra.dat"}), 2, "two members are named SETUP.LST");
@@ -111,8 +116,7 @@ TEST_F(Command, BadInputGetsAClearMessageAndTheDocumentedExitCode) {
         expectFailure(run({command, "missing.exe"}), 2, "cannot read missing.exe: No such file or directory");
         expectFailure(run({command, "in"}), 2, "cannot read in: it is a folder");
     }
-    EXPECT_EQ(run({"list", "past.exe"}), 1);
-    expectOut("error: the directory offset");
+    expectFailure(run({"list", "past.exe"}), 1, "sfxpack: error: the directory offset");
     EXPECT_EQ(run({"verify", "past.exe"}), 1);
     expectFailure(run({"extract", "past.exe", "-d", "x"}), 1, "points outside the archive");
     expectFailure(run({"restub", "past.exe", "--stub", "stub.exe", "-o", "r.exe"}), 1, "cannot move the archive");
@@ -197,9 +201,11 @@ TEST_F(Command, OddWriterMadeArchivesListAndVerify) {
     write("odd.exe", Assemble(head, d.bytes));
 
     EXPECT_EQ(run({"list", "odd.exe"}), 0) << out << err;
-    expectOut("warning: the further names list has the count -7");
-    expectOut("warning: A.dll: the name repeats entry 1 (same bytes)");
-    expectOut("warning: a.DLL: the name repeats entry 1 with different bytes");
+    for (const char* warning : {"sfxpack: warning: the further names list has the count -7",
+                                "sfxpack: warning: A.dll: the name repeats entry 1 (same bytes)",
+                                "sfxpack: warning: a.DLL: the name repeats entry 1 with different bytes"})
+        EXPECT_NE(err.find(warning), std::string::npos) << warning << err;
+    EXPECT_EQ(out.find("warning"), std::string::npos) << out;
     EXPECT_EQ(run({"verify", "odd.exe"}), 0) << out << err;
     expectOut("setup.exe: deflated, no check value");
 }

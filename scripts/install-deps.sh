@@ -10,7 +10,7 @@ case $need in build|wine|all) ;; *) echo "install-deps: say build, wine or all, 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
-want=(cmake make g++ zlib1g-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev)
+want=(cmake make g++ zlib1g-dev libdeflate-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev)
 want_i386=()
 if [ "$need" != build ]; then
   want+=(wine wine64 qemu-user-static)
@@ -18,7 +18,7 @@ if [ "$need" != build ]; then
 fi
 if [ "$need" = all ]; then
   # Tests, signing tests, fuzzing, static checks, benchmarks.
-  want+=(libgtest-dev libdeflate-dev osslsigncode clang libclang-rt-14-dev cppcheck clang-tidy
+  want+=(libgtest-dev osslsigncode clang libclang-rt-14-dev cppcheck clang-tidy
          unzip 7zip gnuplot-nox valgrind python3)
 fi
 

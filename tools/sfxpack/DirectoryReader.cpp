@@ -4,7 +4,7 @@
 
 namespace sfx {
 
-int32_t Get32(const Bytes& file, uint64_t at) {
+int32_t Get32(ByteView file, uint64_t at) {
     return ReadLittle32(file.data() + at);
 }
 
@@ -13,7 +13,7 @@ namespace {
 // Reads the stored forms from a position on, bounded by the end of the file as the stub's
 // loaders are; on failure `error` says why.
 struct Reader {
-    const Bytes& file;
+    ByteView file;
     uint64_t position;
     std::string error;
 
@@ -95,7 +95,7 @@ static const char* ReadItems(Reader& reader, Inspection& result, int32_t counts[
     return nullptr;
 }
 
-bool LoadDirectory(const Bytes& file, Inspection& result) {
+bool LoadDirectory(ByteView file, Inspection& result) {
     Reader reader{file, (uint64_t)result.directoryOffset, {}};
     int32_t counts[3] = {0, 0, 0};
     const char* failedItem = ReadItems(reader, result, counts);

@@ -12,6 +12,9 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -22,48 +25,252 @@ namespace fs = std::filesystem;
 static std::string SystemError() { return std::strerror(errno); }
 
 Bytes ReadInput(const std::string& path) {
-    bool standardInput = path == "-";
+    InputFile input(path);
+    return Bytes(input.bytes().begin(), input.bytes().end());
+}
+
+int64_t InputSize(const std::string& path) {
+    if (path == "-") return -1;
     std::error_code error;
-    if (!standardInput && fs::is_directory(path, error))
-        throw Failure(ExitUsage, "cannot read " + Printable(path) + ": it is a folder");
-    errno = 0;
-    FILE* file = standardInput ? stdin : std::fopen(path.c_str(), "rb");
-    if (!file) throw Failure(ExitUsage, "cannot read " + Printable(path) + ": " + SystemError());
-#ifdef _WIN32
-    // Installers are binary: no CR-LF translation, no stop at a ^Z byte.
-    if (standardInput) _setmode(_fileno(stdin), _O_BINARY);
-#endif
+    fs::file_status status = fs::status(path, error);
+    if (error) throw Failure(ExitUsage, "cannot read " + Printable(path) + ": " + error.message());
+    if (fs::is_directory(status)) throw Failure(ExitUsage, "cannot read " + Printable(path) + ": it is a folder");
+    if (!fs::is_regular_file(status)) return -1;  // a pipe or device: its size shows only as it is read
+    uintmax_t size = fs::file_size(path, error);
+    return error ? -1 : (int64_t)size;
+}
+
+void RequireInputSize(const std::string& path, uint64_t limit, const char* what) {
+    int64_t size = InputSize(path);
+    if (size >= 0 && (uint64_t)size > limit)
+        throw Failure(ExitUsage, Printable(path) + ": " + what + " of " + std::to_string(size) +
+                                     " bytes is over the limit of " + std::to_string(limit) + " bytes");
+}
+
+// Reads a stream that has no size to stat, refusing it once it passes the limit.
+static Bytes ReadStream(FILE* file, const std::string& path) {
     Bytes bytes;
     uint8_t chunk[65536];
     size_t got;
     while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        if (bytes.size() + got > (size_t)INT32_MAX) {
-            if (!standardInput) std::fclose(file);
+        if (bytes.size() + got > MaxFileSize)
             throw Failure(ExitUsage, "cannot read " + Printable(path) + ": it is over 2 GiB");
-        }
         bytes.insert(bytes.end(), chunk, chunk + got);
     }
-    bool failed = std::ferror(file);
-    std::string why = SystemError();
-    if (!standardInput) std::fclose(file);
-    if (failed) throw Failure(ExitUsage, "cannot read " + Printable(path) + ": " + why);
+    if (std::ferror(file)) throw Failure(ExitUsage, "cannot read " + Printable(path) + ": " + SystemError());
     return bytes;
 }
 
-void WriteOutput(const std::string& path, const Bytes& bytes) {
-    errno = 0;
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) throw Failure(ExitUsage, "cannot create " + Printable(path) + ": " + SystemError());
-    bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    std::string why = SystemError();
-    if (std::fclose(file) != 0 && written) {
-        written = false;
-        why = SystemError();
+InputFile::InputFile(const std::string& path) {
+    if (path == "-") {
+#ifdef _WIN32
+        // Installers are binary: no CR-LF translation, no stop at a ^Z byte.
+        _setmode(_fileno(stdin), _O_BINARY);
+#endif
+        copy = ReadStream(stdin, path);
+        view = ByteView(copy);
+        return;
     }
-    if (!written) {
-        std::remove(path.c_str());
+    int64_t size = InputSize(path);
+    if (size >= 0 && (uint64_t)size > MaxFileSize)
+        throw Failure(ExitUsage, "cannot read " + Printable(path) + ": it is over 2 GiB (" + std::to_string(size) +
+                                     " bytes); no installer can be that large");
+    std::string failure = "cannot read " + Printable(path) + ": ";
+#ifdef _WIN32
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw Failure(ExitUsage, failure + "the system refuses to open it");
+    LARGE_INTEGER length;
+    bool sized = GetFileSizeEx(file, &length);
+    if (sized && length.QuadPart > 0 && (uint64_t)length.QuadPart <= MaxFileSize) {
+        HANDLE section = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+        mapping = section ? MapViewOfFile(section, FILE_MAP_READ, 0, 0, 0) : nullptr;
+        if (section) CloseHandle(section);
+        mappedSize = (size_t)length.QuadPart;
+    }
+    CloseHandle(file);
+    if (!sized || (uint64_t)length.QuadPart > MaxFileSize || (length.QuadPart > 0 && !mapping))
+        throw Failure(ExitUsage, failure + "the system refuses to map it");
+    view = ByteView((const uint8_t*)mapping, mappedSize, true);
+#else
+    errno = 0;
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw Failure(ExitUsage, failure + SystemError());
+    struct stat status;
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        // A pipe or device (say /dev/stdin) is read as a stream.
+        FILE* stream = fdopen(fd, "rb");
+        if (!stream) {
+            close(fd);
+            throw Failure(ExitUsage, failure + SystemError());
+        }
+        try {
+            copy = ReadStream(stream, path);
+        } catch (...) {
+            std::fclose(stream);
+            throw;
+        }
+        std::fclose(stream);
+        view = ByteView(copy);
+        return;
+    }
+    if ((uint64_t)status.st_size > MaxFileSize) {
+        close(fd);
+        throw Failure(ExitUsage, failure + "it is over 2 GiB");
+    }
+    mappedSize = (size_t)status.st_size;
+    if (mappedSize) {
+        void* pages = mmap(nullptr, mappedSize, PROT_READ, MAP_PRIVATE, fd, 0);
+        if (pages == MAP_FAILED) {
+            std::string why = SystemError();
+            close(fd);
+            throw Failure(ExitUsage, failure + why);
+        }
+        mapping = pages;
+    }
+    close(fd);
+    view = ByteView((const uint8_t*)mapping, mappedSize, true);
+#endif
+}
+
+InputFile::~InputFile() {
+    if (!mapping) return;
+#ifdef _WIN32
+    UnmapViewOfFile(mapping);
+#else
+    munmap(mapping, mappedSize);
+#endif
+}
+
+void ReleasePages(ByteView file, const uint8_t* data, size_t size) {
+    // Only a file's pages come back as they were when read again; anonymous memory would not.
+    if (!file.mapped()) return;
+#ifndef _WIN32
+    // Only whole pages inside the range; the rest may still be wanted.
+    long page = sysconf(_SC_PAGESIZE);
+    uintptr_t begin = ((uintptr_t)data + (uintptr_t)page - 1) & ~(uintptr_t)(page - 1);
+    uintptr_t end = ((uintptr_t)data + size) & ~(uintptr_t)(page - 1);
+    if (page > 0 && end > begin) madvise((void*)begin, end - begin, MADV_DONTNEED);
+#else
+    (void)data;
+    (void)size;
+#endif
+}
+
+OutputFile::OutputFile(const std::string& target) : path(target) {
+    if (path == "-") {
+#ifdef _WIN32
+        _setmode(_fileno(stdout), _O_BINARY);
+#endif
+        file = stdout;
+        return;
+    }
+    std::error_code error;
+    fs::file_status status = fs::status(path, error);
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        // A device or pipe (say /dev/stdout) can't be replaced, only written to.
+        if (fs::is_directory(status)) throw Failure(ExitUsage, "cannot create " + Printable(path) + ": it is a folder");
+        errno = 0;
+        file = std::fopen(path.c_str(), "wb");
+        if (!file) throw Failure(ExitUsage, "cannot create " + Printable(path) + ": " + SystemError());
+        direct = true;
+        return;
+    }
+    // A link is followed: the file it leads to is the one replaced, and the link stays.
+    if (fs::is_symlink(fs::symlink_status(path, error))) {
+        fs::path resolved = fs::weakly_canonical(path, error);
+        if (!error) path = resolved.string();
+    }
+    fs::path place(path);
+    std::string base = place.filename().string();
+    fs::path folder = place.parent_path();
+    // A name of our own beside the target, so the rename stays on one file system.
+    for (int attempt = 0; attempt < 100 && !file; ++attempt) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".sfxpack-%d-%d.tmp", (int)
+#ifdef _WIN32
+                      GetCurrentProcessId()
+#else
+                      getpid()
+#endif
+                      , attempt);
+        temporary = (folder / ("." + base.substr(0, 200) + suffix)).string();
+        errno = 0;
+        // "x": never reuse a file that is there already.
+        file = std::fopen(temporary.c_str(), "wbx");
+        if (!file && errno != EEXIST) break;
+    }
+    if (!file) {
+        std::string why = SystemError();
+        temporary.clear();
+        throw Failure(ExitUsage, "cannot create " + Printable(path) + ": " + why);
+    }
+}
+
+OutputFile::~OutputFile() {
+    if (!file || file == stdout) return;
+    std::fclose(file);
+    if (!direct) std::remove(temporary.c_str());
+}
+
+void OutputFile::fail(const std::string& why) {
+    if (file && file != stdout) {
+        std::fclose(file);
+        if (!direct) std::remove(temporary.c_str());
+    }
+    file = nullptr;
+    throw Failure(ExitUsage, "cannot write " + Printable(path) + ": " + why);
+}
+
+void OutputFile::write(const void* data, size_t size) {
+    if (!file) fail("it is closed");
+    errno = 0;
+    if (size && std::fwrite(data, 1, size, file) != size) fail(SystemError());
+}
+
+void OutputFile::commit(bool replace) {
+    if (!file) fail("it is closed");
+    errno = 0;
+    if (std::fflush(file) != 0) fail(SystemError());
+    if (file == stdout) return;
+    if (direct) {
+        FILE* closing = file;
+        file = nullptr;
+        if (std::fclose(closing) != 0) throw Failure(ExitUsage, "cannot write " + Printable(path) + ": " + SystemError());
+        return;
+    }
+#ifndef _WIN32
+    // On disk before the rename, so a crash leaves the old file or the whole new one.
+    if (fsync(fileno(file)) != 0 && errno != EINVAL) fail(SystemError());
+#endif
+    FILE* closing = file;
+    file = nullptr;
+    if (std::fclose(closing) != 0) {
+        std::string why = SystemError();
+        std::remove(temporary.c_str());
         throw Failure(ExitUsage, "cannot write " + Printable(path) + ": " + why);
     }
+    std::error_code error;
+    bool taken = !replace && fs::symlink_status(path, error).type() != fs::file_type::not_found;
+#ifdef _WIN32
+    bool moved = !taken && MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+    std::string why = taken ? "it exists" : "the system refuses to rename the temporary file";
+#else
+    // link() never replaces: the existing file wins the race, not this one.
+    bool moved = !taken && (replace ? std::rename(temporary.c_str(), path.c_str()) == 0
+                                    : link(temporary.c_str(), path.c_str()) == 0);
+    std::string why = taken || errno == EEXIST ? "it exists" : SystemError();
+    if (moved && !replace) std::remove(temporary.c_str());
+#endif
+    if (!moved) {
+        std::remove(temporary.c_str());
+        throw Failure(ExitUsage, "cannot write " + Printable(path) + ": " + why);
+    }
+}
+
+void WriteOutput(const std::string& path, const Bytes& bytes) {
+    OutputFile output(path);
+    output.write(bytes.data(), bytes.size());
+    output.commit();
 }
 
 void MakeFolders(const std::string& path) {

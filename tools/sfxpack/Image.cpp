@@ -4,20 +4,20 @@
 
 namespace sfx {
 
-static bool Read16(const Bytes& file, uint64_t at, uint32_t& value) {
+static bool Read16(ByteView file, uint64_t at, uint32_t& value) {
     if (at + 2 > file.size()) return false;
     value = (uint32_t)file[at] | (uint32_t)file[at + 1] << 8;
     return true;
 }
 
-static bool Read32(const Bytes& file, uint64_t at, uint32_t& value) {
+static bool Read32(ByteView file, uint64_t at, uint32_t& value) {
     if (at + 4 > file.size()) return false;
     value =
         (uint32_t)file[at] | (uint32_t)file[at + 1] << 8 | (uint32_t)file[at + 2] << 16 | (uint32_t)file[at + 3] << 24;
     return true;
 }
 
-int64_t ImageEnd(const Bytes& file) {
+int64_t ImageEnd(ByteView file) {
     uint32_t peOffset, sections, optionalSize, magic;
     if (file.size() < 0x40 || file[0] != 'M' || file[1] != 'Z') return -1;
     if (!Read32(file, 0x3C, peOffset)) return -1;

@@ -53,7 +53,7 @@ static void CheckTables(Inspection& result) {
 
 // Why the stub can't read the member's stored bytes, in the order the stub checks; box is then
 // the box it shows.
-static std::string CheckStoredBytes(const Bytes& file, MemberEntry& member, std::string& box) {
+static std::string CheckStoredBytes(ByteView file, MemberEntry& member, std::string& box) {
     box = StubBoxes::CannotRead;
     if (member.storedSize < 0) return "its stored size " + std::to_string(member.storedSize) + " is negative";
     if (member.offset < 0 || (uint64_t)member.offset + (uint64_t)member.storedSize > file.size())
@@ -83,7 +83,7 @@ static std::string CheckStoredBytes(const Bytes& file, MemberEntry& member, std:
 
 using FirstEntries = std::unordered_map<std::string, int32_t>;  // name key -> first entry
 
-static FirstEntries CheckMembers(const Bytes& file, Inspection& result) {
+static FirstEntries CheckMembers(ByteView file, Inspection& result) {
     FirstEntries first;
     size_t count = result.memberNames.size();
     result.members.resize(count);
@@ -132,7 +132,7 @@ static void CheckNamedFile(Inspection& result, const FirstEntries& first, const 
 
 // Whether two entries' stored bytes are equal; entries that share their bytes need no compare,
 // and the bytes compared in all stay within a budget so that many entries can't make it slow.
-static const char* CompareRepeat(const Bytes& file, const MemberEntry& a, const MemberEntry& b, uint64_t& budget) {
+static const char* CompareRepeat(ByteView file, const MemberEntry& a, const MemberEntry& b, uint64_t& budget) {
     if (!a.fault.empty() || !b.fault.empty()) return " (unreadable)";
     if (a.method != b.method || a.storedSize != b.storedSize) return " with different bytes";
     if (a.offset == b.offset) return " (same bytes)";
@@ -143,7 +143,7 @@ static const char* CompareRepeat(const Bytes& file, const MemberEntry& a, const 
                : " with different bytes";
 }
 
-static void ReportMembers(const Bytes& file, Inspection& result) {
+static void ReportMembers(ByteView file, Inspection& result) {
     uint64_t budget = 4 * (uint64_t)file.size() + (1u << 20);
     for (const MemberEntry& member : result.members) {
         std::string name = Printable(member.name);
@@ -209,7 +209,7 @@ static void CheckOverlaps(Inspection& result) {
                                           (intoDirectory == 1 ? "y runs" : "ies run") + " past the directory offset");
 }
 
-Inspection Inspect(const Bytes& file) {
+Inspection Inspect(ByteView file) {
     Inspection result;
     result.fileSize = file.size();
     result.imageEnd = ImageEnd(file);

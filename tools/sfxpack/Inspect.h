@@ -76,7 +76,7 @@ struct Inspection {
     bool hasErrors() const;
 };
 
-Inspection Inspect(const Bytes& file);
+Inspection Inspect(ByteView file);
 
 // A member's outcome when read as the stub reads it.
 struct MemberCheck {
@@ -92,6 +92,6 @@ struct VerifyReport {
 };
 
 // Unpacks every member entry, repeated names too, one at a time.
-VerifyReport Verify(const Bytes& file, const Inspection& inspection, const ProgressFn& progress = {});
+VerifyReport Verify(ByteView file, const Inspection& inspection, const ProgressFn& progress = {});
 
 }  // namespace sfx

@@ -22,7 +22,7 @@ uint64_t ArchiveStart(const Inspection& inspection) {
 
 static void Put32(Bytes& bytes, uint64_t at, int32_t value) { WriteLittle32(bytes.data() + at, value); }
 
-Bytes Restub(const Bytes& file, const Inspection& inspection, const Bytes& stub) {
+Bytes Restub(ByteView file, const Inspection& inspection, ByteView stub) {
     if (inspection.kind != FileKind::Installer || !inspection.directoryLoaded)
         throw RestubError("the installer's directory can't be read");
     for (const MemberEntry& member : inspection.members)
@@ -32,7 +32,7 @@ Bytes Restub(const Bytes& file, const Inspection& inspection, const Bytes& stub)
     uint64_t start = ArchiveStart(inspection);
     int64_t shift = (int64_t)stub.size() - (int64_t)start;
 
-    Bytes out(stub);
+    Bytes out(stub.begin(), stub.end());
     out.insert(out.end(), file.begin() + (int64_t)start, file.end());
     auto moved = [&](int64_t offset) {
         int64_t result = offset + shift;

@@ -16,6 +16,6 @@ uint64_t ArchiveStart(const Inspection& inspection);
 
 // Throws RestubError when the layout can't be trusted: no directory, members whose tables are
 // short or whose bytes lie outside the file, or offsets that would leave 32 bits.
-Bytes Restub(const Bytes& file, const Inspection& inspection, const Bytes& stub);
+Bytes Restub(ByteView file, const Inspection& inspection, ByteView stub);
 
 }  // namespace sfx

@@ -1,5 +1,6 @@
 // Member names made into relative paths that stay inside the output folder.
 #include "SafePath.h"
+#include "Names.h"
 
 namespace sfx {
 
@@ -28,6 +29,43 @@ bool SafeRelativePath(const std::string& name, std::vector<std::string>& parts, 
     if (parts.empty()) return refuse("the name has no file part");
     if (name.back() == '/' || name.back() == '\\') return refuse("the name ends in a separator");
     return true;
+}
+
+std::string PathKey(const std::string& name) {
+    std::vector<std::string> parts;
+    std::string why, key;
+    if (!SafeRelativePath(name, parts, why)) return "";
+    for (const std::string& part : parts) key += (key.empty() ? "" : "/") + NameKey(part);
+    return key;
+}
+
+static bool DeviceName(std::string part) {
+    part = NameKey(part.substr(0, part.find('.')));
+    while (!part.empty() && part.back() == ' ') part.pop_back();
+    static const char* const devices[] = {"con", "prn", "aux", "nul"};
+    for (const char* device : devices)
+        if (part == device) return true;
+    return part.size() == 4 && (part.compare(0, 3, "com") == 0 || part.compare(0, 3, "lpt") == 0) &&
+           part[3] >= '1' && part[3] <= '9';
+}
+
+std::string WindowsNameProblem(const std::string& name) {
+    std::string part;
+    for (size_t i = 0; i <= name.size(); ++i) {
+        char c = i < name.size() ? name[i] : '/';
+        if (c != '/' && c != '\\') {
+            if ((unsigned char)c < 0x20) return "it holds a control character";
+            if (std::string("<>\"|?*").find(c) != std::string::npos)
+                return std::string("it holds '") + c + "', which Windows forbids in names";
+            part += c;
+            continue;
+        }
+        if (DeviceName(part)) return "\"" + Printable(part) + "\" is a device name on Windows";
+        if (!part.empty() && part != "." && part != ".." && (part.back() == '.' || part.back() == ' '))
+            return "\"" + Printable(part) + "\" ends in a dot or blank, which Windows drops";
+        part.clear();
+    }
+    return "";
 }
 
 }  // namespace sfx

@@ -11,4 +11,14 @@ namespace sfx {
 // leading separator, a zero byte, or no file part at all. On refusal, why says which.
 bool SafeRelativePath(const std::string& name, std::vector<std::string>& parts, std::string& why);
 
+// The output path a name lands on, compared as Windows compares paths the stub writes: parts
+// split at either separator, empty and "." parts gone, A-Z folded. Names with equal keys are
+// written to one file. Empty for a name SafeRelativePath refuses.
+std::string PathKey(const std::string& name);
+
+// Why Windows can't create a file of this name, or empty: a device name (CON, NUL, COM1...)
+// as a part, a character it forbids (< > " | ? * or a control byte), or a part ending in a dot
+// or blank, which Windows drops.
+std::string WindowsNameProblem(const std::string& name);
+
 }  // namespace sfx

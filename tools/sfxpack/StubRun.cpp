@@ -11,7 +11,7 @@ namespace sfx {
 // The stub seeks to the signature, then to the trailer, then to the directory; the platform
 // refuses a position before the file's start, and the stub shows its seek error and reads on
 // from where it stands, which never loads a directory.
-static std::vector<std::string> OpenBoxes(const Bytes& file, const Inspection& inspection) {
+static std::vector<std::string> OpenBoxes(ByteView file, const Inspection& inspection) {
     bool signature = file.size() >= 4 && Get32(file, file.size() - 4) == Signature;
     if (file.size() < 4 || (signature && file.size() < TrailerSize)) return {"File seek error"};
     if (inspection.kind == FileKind::Installer && inspection.directoryOffset < 0) return {"File seek error"};
@@ -24,7 +24,7 @@ static Certainty Sureness(const Unpacked& unpacked) {
                                                                             : Certainty::NoCheck;
 }
 
-StubRun PredictStubRun(const Bytes& file, const Inspection& inspection) {
+StubRun PredictStubRun(ByteView file, const Inspection& inspection) {
     StubRun run;
     run.openBoxes = OpenBoxes(file, inspection);
     if (!inspection.directoryLoaded) return run;

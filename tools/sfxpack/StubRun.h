@@ -26,6 +26,6 @@ struct StubRun {
     std::vector<StubStep> steps;         // set-up program, project file, support files
 };
 
-StubRun PredictStubRun(const Bytes& file, const Inspection& inspection);
+StubRun PredictStubRun(ByteView file, const Inspection& inspection);
 
 }  // namespace sfx

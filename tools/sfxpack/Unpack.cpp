@@ -2,8 +2,13 @@
 // stream without its check value tells what the stub can't see: more data than declared, a
 // check value cut short, or deflate data that stops before its final block.
 #include "Unpack.h"
+#include <algorithm>
 #include <cstring>
 #include <zlib.h>
+#include "Host.h"
+#ifdef SFX_HAVE_LIBDEFLATE
+#include <libdeflate.h>
+#endif
 
 namespace sfx {
 
@@ -56,25 +61,87 @@ static void LookPastStream(const uint8_t* stream, size_t size, uint64_t limit, U
     }
 }
 
-static Unpacked Inflate(const Bytes& file, const MemberEntry& member) {
+// Input pages are let go in steps of this size once inflate has passed them.
+static const size_t ReleaseStep = 8u << 20;
+
+// Lets go of the mapped input that inflate has consumed, a step at a time.
+struct InputPages {
+    ByteView file;
+    const uint8_t* begin;
+    size_t released = 0;
+    void passed(size_t consumed) {
+        if (consumed < released + ReleaseStep) return;
+        ReleasePages(file, begin + released, consumed - released);
+        released = consumed;
+    }
+};
+
+#ifdef SFX_HAVE_LIBDEFLATE
+// A whole member decoded in one go by libdeflate, which is about twice as fast as zlib. Its
+// success means a complete stream whose check value matched and which filled exactly the
+// declared size: zlib ends such a stream with Z_STREAM_END and the same bytes, so the stub's
+// verdict is known. Anything libdeflate refuses goes to zlib, whose verdict is the stub's.
+static bool InflateWhole(const uint8_t* stream, size_t streamSize, size_t declared, const ByteSink& sink,
+                         Unpacked& result) {
+    if (declared == 0 || declared > WholeMemberBudget || streamSize > WholeMemberBudget) return false;
+    static libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
+    if (!decompressor) return false;
+    Bytes out(declared);
+    size_t used = 0, got = 0;
+    if (libdeflate_zlib_decompress_ex(decompressor, stream, streamSize, out.data(), declared, &used, &got) !=
+            LIBDEFLATE_SUCCESS ||
+        got != declared)
+        return false;
+    result.ok = result.written = true;
+    result.detail = "deflated, check value matches";
+    if (used < streamSize) result.notes.push_back(std::to_string(streamSize - used) + " bytes follow the stream");
+    sink(out.data(), declared);
+    return true;
+}
+#endif
+
+// zlib fed the whole stream and given the declared size a chunk at a time. inflate's state
+// carries over from call to call with its 32 KiB window, so the bytes, the result and the input
+// left are those of the stub's single call into the whole declared size; only a last call that
+// finds nothing more to do says Z_BUF_ERROR where the single call, having made progress, says Z_OK.
+static Unpacked Inflate(ByteView file, const MemberEntry& member, const ByteSink& sink) {
     Unpacked result;
     const uint8_t* stream = file.data() + member.offset + DeflatedPrefixSize;
     size_t streamSize = (size_t)member.storedSize - DeflatedPrefixSize;
     size_t declared = (size_t)member.unpackedSize;
-    result.data.resize(declared);
+#ifdef SFX_HAVE_LIBDEFLATE
+    if (InflateWhole(stream, streamSize, declared, sink, result)) return result;
+#endif
 
     z_stream z;
     std::memset(&z, 0, sizeof z);
     z.next_in = (Bytef*)stream;
     z.avail_in = (uInt)streamSize;
-    uint8_t none;  // zlib wants somewhere to write even when nothing is to be written
-    z.next_out = declared ? result.data.data() : &none;
-    z.avail_out = (uInt)declared;
+    // The chunk is no larger than the member: small members cost little.
+    Bytes chunk(std::min<size_t>(std::max<size_t>(declared, 1), 256u << 10));
+    InputPages pages{file, stream};
+    size_t produced = 0;
     int status = inflateInit(&z);
-    if (status == Z_OK) status = inflate(&z, Z_NO_FLUSH);
-    size_t unfilled = z.avail_out, left = z.avail_in;
+    // The sink may throw (a full disk): zlib's state goes with it.
+    struct Ender {
+        z_stream& z;
+        ~Ender() { inflateEnd(&z); }
+    } ender{z};
+    while (status == Z_OK) {
+        size_t want = std::min(chunk.size(), declared - produced);
+        z.next_out = chunk.data();
+        z.avail_out = (uInt)want;
+        status = inflate(&z, Z_NO_FLUSH);
+        size_t got = want - z.avail_out;
+        if (status == Z_BUF_ERROR && (z.total_in || z.total_out)) status = Z_OK;
+        if (got && (status == Z_OK || status == Z_STREAM_END)) sink(chunk.data(), got);
+        produced += got;
+        pages.passed(streamSize - z.avail_in);
+        // A chunk left unfilled means the input ran out; a full declared size ends the call.
+        if (z.avail_out || produced == declared) break;
+    }
+    size_t unfilled = declared - produced, left = z.avail_in;
     std::string failure = (status == Z_OK || status == Z_STREAM_END) ? "" : ZlibFailure(status, z);
-    inflateEnd(&z);
 
     // The stub's own verdict decides what it writes; the details below say why it refuses.
     result.written = InflateAccepted(status, (uint32_t)unfilled, (uint32_t)left);
@@ -98,13 +165,13 @@ static Unpacked Inflate(const Bytes& file, const MemberEntry& member) {
             if (left) result.notes.push_back(std::to_string(left) + " bytes follow the stream");
         } else {
             LookPastStream(stream, streamSize, declared, result);
+            ReleasePages(file, stream, streamSize);
         }
     }
-    if (!result.written) result.data.clear();
     return result;
 }
 
-Unpacked UnpackMember(const Bytes& file, const MemberEntry& member, bool keepData) {
+Unpacked UnpackMember(ByteView file, const MemberEntry& member, const ByteSink& sink) {
     Unpacked result;
     if (!member.fault.empty()) {
         result.detail = member.fault;
@@ -114,12 +181,24 @@ Unpacked UnpackMember(const Bytes& file, const MemberEntry& member, bool keepDat
     if (member.method == Stored) {
         result.ok = result.written = true;
         result.detail = "stored";
-        if (keepData)
-            result.data.assign(file.begin() + member.offset, file.begin() + member.offset + member.storedSize);
+        // Handed on in steps, letting go of each once it is written.
+        for (size_t at = 0; at < (size_t)member.storedSize; at += ReleaseStep) {
+            const uint8_t* part = file.data() + member.offset + at;
+            size_t size = std::min(ReleaseStep, (size_t)member.storedSize - at);
+            sink(part, size);
+            ReleasePages(file, part, size);
+        }
         return result;
     }
-    result = Inflate(file, member);
-    if (!keepData) Bytes().swap(result.data);
+    return Inflate(file, member, sink);
+}
+
+Unpacked UnpackMember(ByteView file, const MemberEntry& member, bool keepData) {
+    Bytes data;
+    Unpacked result = UnpackMember(file, member, [&](const uint8_t* bytes, size_t size) {
+        if (keepData) data.insert(data.end(), bytes, bytes + size);
+    });
+    if (result.written) result.data = std::move(data);
     return result;
 }
 

@@ -1,6 +1,7 @@
 // Unpacking one member exactly as the stub does: one inflate call into exactly the declared
 // number of bytes.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 #include "Inspect.h"
@@ -18,7 +19,18 @@ struct Unpacked {
     std::vector<std::string> notes;  // oddities the stub passes over
 };
 
+// Receives a member's unpacked bytes in order, a chunk at a time.
+using ByteSink = std::function<void(const uint8_t* data, size_t size)>;
+
+// Members up to this size may be decoded whole in memory; larger ones stream in chunks.
+const size_t WholeMemberBudget = 16u << 20;
+
+// Unpacks as the stub does, handing the bytes to the sink as they come: memory stays bounded
+// whatever the member's size. The bytes are handed on before the verdict is known, so the sink
+// must discard them unless the result says written.
+Unpacked UnpackMember(ByteView file, const MemberEntry& member, const ByteSink& sink);
+
 // keepData false spares the copy of a stored member when only the verdict is wanted.
-Unpacked UnpackMember(const Bytes& file, const MemberEntry& member, bool keepData = true);
+Unpacked UnpackMember(ByteView file, const MemberEntry& member, bool keepData = true);
 
 }  // namespace sfx

@@ -6,7 +6,7 @@
 
 namespace sfx {
 
-VerifyReport Verify(const Bytes& file, const Inspection& inspection, const ProgressFn& progress) {
+VerifyReport Verify(ByteView file, const Inspection& inspection, const ProgressFn& progress) {
     VerifyReport report;
     uint64_t total = 0, done = 0;
     for (const MemberEntry& member : inspection.members)

@@ -3,6 +3,7 @@
 #pragma once
 #include <string>
 #include <vector>
+#include "Writer.h"
 
 namespace sfx {
 
@@ -19,6 +20,9 @@ int RestubCommand(const Words& words);
 // Stops the command unless the inspected file is an installer: exit 2 for a file that is none,
 // 1 for one that is cut short.
 void RequireInstaller(const Inspection& inspection, const std::string& path);
+
+// Stops the command with exit 2 unless the bytes can serve as a stub.
+void RequireStub(ByteView stub, const std::string& path);
 
 // The help of a command, or the whole tool's for an empty name; null for an unknown command.
 const char* HelpText(const std::string& command);

@@ -6,6 +6,7 @@
 #include "Args.h"
 #include "Commands.h"
 #include "Host.h"
+#include "Image.h"
 #include "Inspect.h"
 #include "Names.h"
 #include "Pack.h"
@@ -40,10 +41,25 @@ static void WarnAboutName(const std::string& name) {
                      Printable(name).c_str());
 }
 
-static void WarnIfInstaller(const Bytes& stub, const std::string& path) {
-    if (Inspect(stub).kind == FileKind::Installer)
-        std::fprintf(stderr, "sfxpack: warning: the stub %s already ends with an archive; the new one hides it\n",
-                     Printable(path).c_str());
+void RequireStub(ByteView stub, const std::string& path) {
+    std::string why = StubProblem(stub);
+    if (!why.empty()) throw Failure(ExitUsage, "the stub " + Printable(path) + " can't be used: " + why);
+}
+
+// Refuses, from the sizes alone and before anything is read, inputs that can't make an
+// installer: every member's bytes, stored or deflated, lie in the installer below 2 GiB, and
+// sfxpack holds them in memory while packing.
+static void RequireInputSizes(const std::string& stub, const Words& arguments) {
+    RequireInputSize(stub, MaxFileSize, "the stub");
+    uint64_t total = 0;
+    for (const std::string& argument : arguments) {
+        int64_t size = InputSize(PathOf(argument));
+        if (size > 0) total += (uint64_t)size;
+        if (total > MaxFileSize)
+            throw Failure(ExitUsage, "create: the files come to more than " + std::to_string(MaxFileSize) +
+                                         " bytes (at " + Printable(PathOf(argument)) +
+                                         "), more than an installer can hold");
+    }
 }
 
 // The files under a folder, every level down, in byte order of their paths relative to it so
@@ -117,9 +133,13 @@ int CreateCommand(const Words& words) {
         if (required.second->empty()) throw Usage("create", std::string(required.first) + " is required");
     stub = ChooseStub("create", stub, wide);
 
+    Words arguments = {setup, project};
+    arguments.insert(arguments.end(), supports.begin(), supports.end());
+    arguments.insert(arguments.end(), others.begin(), others.end());
+    RequireInputSizes(stub, arguments);
     PackInputs inputs;
     inputs.stub = ReadInput(stub);
-    WarnIfInstaller(inputs.stub, stub);
+    RequireStub(inputs.stub, stub);
     inputs.setupProgram = ReadMemberFile(setup);
     inputs.projectFile = ReadMemberFile(project);
     for (const std::string& argument : supports) inputs.supportFiles.push_back(ReadMemberFile(argument));
@@ -130,6 +150,12 @@ int CreateCommand(const Words& words) {
     WarnAboutName(inputs.projectFile.name);
     for (const PackFile& file : inputs.supportFiles) WarnAboutName(file.name);
 
+    uint64_t total = inputs.stub.size() + inputs.setupProgram.data.size() + inputs.projectFile.data.size();
+    for (const auto* list : {&inputs.supportFiles, &inputs.others})
+        for (const PackFile& file : *list) total += file.data.size();
+    if (total > MaxFileSize)
+        throw Failure(ExitUsage, "create: the files come to " + std::to_string(total) +
+                                     " bytes, more than an installer can hold");
     Bytes installer;
     {
         ProgressLine progress("packing", quiet);
@@ -141,7 +167,9 @@ int CreateCommand(const Words& words) {
     }
     WriteOutput(output, installer);
     size_t members = 2 + inputs.supportFiles.size() + inputs.others.size();
-    if (!quiet) std::printf("%s: %zu members, %zu bytes\n", Printable(output).c_str(), members, installer.size());
+    // On stderr: stdout may be the installer itself ("-o -").
+    if (!quiet)
+        std::fprintf(stderr, "%s: %zu members, %zu bytes\n", Printable(output).c_str(), members, installer.size());
     return ExitOk;
 }
 

@@ -1,6 +1,7 @@
 // The end of a PE image, read from its headers with every field checked against the file.
 #include "Image.h"
 #include <algorithm>
+#include <string>
 
 namespace sfx {
 
@@ -43,6 +44,30 @@ int64_t ImageEnd(ByteView file) {
             end = std::max<uint64_t>(end, (uint64_t)certificateOffset + certificateSize);
     }
     return (int64_t)end;
+}
+
+std::string StubProblem(ByteView stub) {
+    uint32_t peOffset, machine, magic, subsystem, optionalSize;
+    if (stub.size() < 0x40 || stub[0] != 'M' || stub[1] != 'Z' || !Read32(stub, 0x3C, peOffset))
+        return "it is not a Windows executable (no MZ header)";
+    uint64_t pe = peOffset;
+    if (pe + 24 > stub.size() || stub[pe] != 'P' || stub[pe + 1] != 'E' || stub[pe + 2] || stub[pe + 3])
+        return "it is not a Windows executable (no PE header)";
+    Read16(stub, pe + 4, machine);
+    Read16(stub, pe + 20, optionalSize);
+    // The subsystem lies at the same place in the PE32 and PE32+ optional headers.
+    const uint64_t optional = pe + 24, subsystemAt = 68;
+    if (machine != 0x14C && machine != 0x8664) return "it is not built for i386 or x86-64 Windows";
+    if (optionalSize < subsystemAt + 2 || !Read16(stub, optional, magic) || !Read16(stub, optional + subsystemAt, subsystem))
+        return "its optional header is cut short";
+    if (magic != (machine == 0x14C ? 0x10Bu : 0x20Bu)) return "its optional header does not match its machine";
+    if (subsystem != 2) return "it is not a Windows GUI program (subsystem " + std::to_string(subsystem) + ")";
+    int64_t end = ImageEnd(stub);
+    if (end < 0 || (uint64_t)end > stub.size())
+        return "it is cut short: its image needs " + std::to_string(end) + " bytes";
+    if ((uint64_t)end < stub.size())
+        return std::to_string(stub.size() - (uint64_t)end) + " bytes follow its image (an installer, or other data)";
+    return "";
 }
 
 }  // namespace sfx

@@ -3,6 +3,7 @@
 #include "Inspect.h"
 #include <algorithm>
 #include <unordered_map>
+#include "Clashes.h"
 #include "DirectoryReader.h"
 #include "Image.h"
 #include "Names.h"
@@ -189,14 +190,19 @@ static void CheckOverlaps(Inspection& result) {
                 {(uint64_t)member.offset, (uint64_t)member.offset + (uint64_t)member.storedSize, member.index});
     std::sort(spans.begin(), spans.end(),
               [](const Span& a, const Span& b) { return a.begin != b.begin ? a.begin < b.begin : a.end < b.end; });
-    size_t overlapping = 0, intoDirectory = 0;
-    std::string example;
+    size_t overlapping = 0, intoDirectory = 0, sharing = 0;
+    std::string example, sharedExample;
     uint64_t reach = 0;  // the furthest end among the spans before
     const Span* previous = nullptr;
     for (const Span& span : spans) {
         bool sameRange = previous && previous->begin == span.begin && previous->end == span.end;
         if (previous && span.begin < reach && !sameRange && ++overlapping == 1)
             example = " (first: entry " + std::to_string(span.index) + ")";
+        // Repeated names are reported as such; distinct names on one stream are worth a word, as
+        // each would be unpacked and written in full.
+        if (sameRange && result.members[(size_t)span.index].readBy == span.index && ++sharing == 1)
+            sharedExample = " (first: entry " + std::to_string(span.index) + " shares entry " +
+                            std::to_string(previous->index) + "'s)";
         if (span.end > (uint64_t)result.directoryOffset) ++intoDirectory;
         reach = std::max(reach, span.end);
         previous = &span;
@@ -204,6 +210,10 @@ static void CheckOverlaps(Inspection& result) {
     if (overlapping)
         result.add(Severity::Warning, std::to_string(overlapping) + " member entr" +
                                           (overlapping == 1 ? "y overlaps" : "ies overlap") + " another" + example);
+    if (sharing)
+        result.add(Severity::Warning, std::to_string(sharing) + " member entr" + (sharing == 1 ? "y shares" : "ies share") +
+                                          " its stored bytes with another under a different name" + sharedExample +
+                                          "; each stream is checked once");
     if (intoDirectory)
         result.add(Severity::Warning, std::to_string(intoDirectory) + " member entr" +
                                           (intoDirectory == 1 ? "y runs" : "ies run") + " past the directory offset");
@@ -236,6 +246,7 @@ Inspection Inspect(ByteView file) {
         CheckNamedFile(result, first, name, Role::SupportFile, "support file");
     CheckFurtherNames(result, first);
     CheckOverlaps(result);
+    AddNameWarnings(result);
     ReportMembers(file, result);
     return result;
 }

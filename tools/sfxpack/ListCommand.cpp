@@ -54,7 +54,8 @@ static void PrintProblems(const Inspection& inspection, Choose chosen) {
 int ListCommand(const Words& words) {
     bool json = false;
     std::string path = ReadOperand("list", words, &json, nullptr);
-    Bytes file = ReadInput(path);
+    InputFile input(path);
+    ByteView file = input.bytes();
     Inspection inspection = Inspect(file);
     // JSON readers get the object whatever the file is; the exit code still tells.
     if (json) std::fputs(ListJson(inspection, path).c_str(), stdout);
@@ -67,7 +68,8 @@ int ListCommand(const Words& words) {
 int VerifyCommand(const Words& words) {
     bool quiet = false;
     std::string path = ReadOperand("verify", words, nullptr, &quiet);
-    Bytes file = ReadInput(path);
+    InputFile input(path);
+    ByteView file = input.bytes();
     Inspection inspection = Inspect(file);
     RequireInstaller(inspection, path);
     VerifyReport report;

@@ -1,4 +1,5 @@
 // sfxpack restub: the archive of one installer moved behind another stub.
+#include <algorithm>
 #include <cstdio>
 #include "Args.h"
 #include "Commands.h"
@@ -39,13 +40,20 @@ int RestubCommand(const Words& words) {
     if (output.empty()) throw Usage("restub", "-o is required");
     stubPath = ChooseStub("restub", stubPath, wide);
 
-    Bytes file = ReadInput(path);
-    Bytes stub = ReadInput(stubPath);
+    RequireInputSize(stubPath, MaxFileSize, "the stub");
+    InputFile input(path);
+    ByteView file = input.bytes();
     Inspection inspection = Inspect(file);
     RequireInstaller(inspection, path);
-    if (Inspect(stub).kind == FileKind::Installer)
-        std::fprintf(stderr, "sfxpack: warning: the stub %s already ends with an archive; the new one hides it\n",
-                     Printable(stubPath).c_str());
+    // The new installer's size is known from the sizes alone: refused before the stub is read.
+    int64_t stubSize = InputSize(stubPath);
+    uint64_t archive = file.size() - std::min<uint64_t>(ArchiveStart(inspection), file.size());
+    if (stubSize >= 0 && (uint64_t)stubSize + archive > MaxFileSize)
+        throw Failure(ExitUsage, "restub: a " + std::to_string(stubSize) + "-byte stub and a " +
+                                     std::to_string(archive) + "-byte archive come to more than " +
+                                     std::to_string(MaxFileSize) + " bytes, more than an installer can hold");
+    Bytes stub = ReadInput(stubPath);
+    RequireStub(stub, stubPath);
     Bytes moved;
     try {
         moved = Restub(file, inspection, stub);
@@ -54,8 +62,8 @@ int RestubCommand(const Words& words) {
     }
     WriteOutput(output, moved);
     if (!quiet)
-        std::printf("%s: %zu-byte stub, archive moved by %lld bytes\n", Printable(output).c_str(), stub.size(),
-                (long long)stub.size() - (long long)ArchiveStart(inspection));
+        std::fprintf(stderr, "%s: %zu-byte stub, archive moved by %lld bytes\n", Printable(output).c_str(),
+                     stub.size(), (long long)stub.size() - (long long)ArchiveStart(inspection));
     return ExitOk;
 }
 

@@ -25,6 +25,7 @@ sfx::Bytes PeStub(size_t size) {
     std::copy(std::begin(pe), std::end(pe), stub.begin() + 0x40);
     stub[0x40 + 20] = 0xE0, stub[0x40 + 21] = 0;  // size of the optional header
     stub[0x58] = 0x0B, stub[0x59] = 0x01;         // PE32
+    stub[0x58 + 68] = 2, stub[0x58 + 69] = 0;     // the Windows GUI subsystem
     Put32(stub, 0x58 + 96 + 36, 0);               // no certificate table
     size_t section = 0x58 + 0xE0;
     Put32(stub, section + 16, (int32_t)(size - 0x200));
@@ -92,7 +93,7 @@ static std::string Slurp(const std::string& file) {
 }
 
 int ToolRun::run(const std::vector<std::string>& arguments) {
-    std::string command = "cd " + Quote(folder) + " && " + Quote(SFXPACK_PATH);
+    std::string command = "cd " + Quote(folder) + " && " + limits + Quote(SFXPACK_PATH);
     for (const std::string& argument : arguments) command += " " + Quote(argument);
     std::string outFile = folder + "/.stdout", errFile = folder + "/.stderr";
     command += " >" + Quote(outFile) + " 2>" + Quote(errFile);

@@ -33,4 +33,5 @@ protected:
     int run(const std::vector<std::string>& arguments);
 
     std::string folder, out, err;
+    std::string limits;  // shell commands run before sfxpack, such as "ulimit -f 100; "
 };

@@ -138,8 +138,12 @@ int CreateCommand(const Words& words) {
     arguments.insert(arguments.end(), others.begin(), others.end());
     RequireInputSizes(stub, arguments);
     PackInputs inputs;
-    inputs.stub = ReadInput(stub);
-    RequireStub(inputs.stub, stub);
+    {
+        // Checked in place: only its headers are read before it is found wanting.
+        InputFile stubInput(stub);
+        RequireStub(stubInput.bytes(), stub);
+        inputs.stub.assign(stubInput.bytes().begin(), stubInput.bytes().end());
+    }
     inputs.setupProgram = ReadMemberFile(setup);
     inputs.projectFile = ReadMemberFile(project);
     for (const std::string& argument : supports) inputs.supportFiles.push_back(ReadMemberFile(argument));

@@ -52,7 +52,9 @@ int RestubCommand(const Words& words) {
         throw Failure(ExitUsage, "restub: a " + std::to_string(stubSize) + "-byte stub and a " +
                                      std::to_string(archive) + "-byte archive come to more than " +
                                      std::to_string(MaxFileSize) + " bytes, more than an installer can hold");
-    Bytes stub = ReadInput(stubPath);
+    // Checked in place: only its headers are read before it is found wanting.
+    InputFile stubInput(stubPath);
+    ByteView stub = stubInput.bytes();
     RequireStub(stub, stubPath);
     Bytes moved;
     try {

@@ -88,6 +88,8 @@ def Main(out, results_path):
 
     Add("**floor**: one read, one `inflate`, one write per member (`bench/Floor.cpp`)", timed["floor"], "floor")
     Add("**host**: the stub's own code built for Linux (`bench/HostExtract.cpp`, sfxcore)", timed["host"], "host")
+    Add("**sfxpack extract -q**: the host tool, optimised build (libdeflate whole where a member fits, "
+        "zlib streaming otherwise)", timed["sfxpack"], "sfxpack")
     Add("`unzip -o -q` on the zip", timed["unzip"], "unzip")
     Add("`%s x` on the zip" % facts["7z"].split()[0], timed["7z"], facts["7z"].split()[0])
     Add("**stub under Wine, extraction only**: wait cursor to the set-up program's start, "
@@ -98,6 +100,7 @@ def Main(out, results_path):
         per_byte=False)
 
     host = timed["host"].median("wall")
+    sfxpack = timed["sfxpack"].median("wall")
     unzip = timed["unzip"].median("wall")
     sevenzip = timed["7z"].median("wall")
     stub_extract = extract.median("wall")
@@ -114,7 +117,7 @@ def Main(out, results_path):
     predicted = overhead + Blocks(heaviest)
     # Whole KiB: with an even number of runs the median may fall between two.
     measured = int(round(timed["host"].median("peak"))) * 1024
-    peaks = {label: int(round(timed[label].median("peak"))) for label in ("floor", "host", "unzip", "7z")}
+    peaks = {label: int(round(timed[label].median("peak"))) for label in ("floor", "host", "sfxpack", "unzip", "7z")}
 
     def Instructions(label):
         return int(facts["instructions." + label])
@@ -177,7 +180,7 @@ def Main(out, results_path):
     w("")
     w("## Extraction speed")
     w("")
-    w("%d timed rounds; each round runs floor, host, unzip and 7-Zip once, starting with a different one "
+    w("%d timed rounds; each round runs floor, host, sfxpack, unzip and 7-Zip once, starting with a different one "
       "each round, after an untimed first round whose outputs were checked byte for byte. Times are wall "
       "clock from process start to exit, medians over the rounds; MB/s is unpacked bytes (10^6) per "
       "second; the ratio is the median time over the floor's." % int(facts["rounds"]))
@@ -216,6 +219,8 @@ def Main(out, results_path):
         stub_extract / host, stub_whole / host))
     w("- host / unzip: **%.2f**; host / 7-Zip: **%.2f** (below 1: the host is faster)." % (
         host / unzip, host / sevenzip))
+    w("- sfxpack extract / unzip: **%.2f**; sfxpack extract / 7-Zip: **%.2f** (below 1: sfxpack is "
+      "faster)." % (sfxpack / unzip, sfxpack / sevenzip))
     w("")
     w("## Size, memory, instructions")
     w("")
@@ -232,8 +237,9 @@ def Main(out, results_path):
           format(measured // 1024, ","), format(predicted // 1024, ","), format(overhead // 1024, ","),
           heaviest["name"], format(heaviest["stored"], ","), format(heaviest["unpacked"], ","),
           (measured - predicted) // 1024, 100.0 * (measured - predicted) / predicted))
-    w("  Peaks of the others, for comparison: floor %s KiB, unzip %s KiB, 7-Zip %s KiB." % (
-        format(peaks["floor"], ","), format(peaks["unzip"], ","), format(peaks["7z"], ",")))
+    w("  Peaks of the others, for comparison: floor %s KiB, sfxpack extract %s KiB, unzip %s KiB, "
+      "7-Zip %s KiB." % (format(peaks["floor"], ","), format(peaks["sfxpack"], ","), format(peaks["unzip"], ","),
+                        format(peaks["7z"], ",")))
     same_floor = Instructions("floor.1") == Instructions("floor.2")
     same_host = Instructions("host.1") == Instructions("host.2")
     w("- **Instructions per MiB unpacked** (`valgrind --tool=callgrind`, whole process, the same "
@@ -247,6 +253,21 @@ def Main(out, results_path):
           "identical" if same_floor and same_host else "differing by %s and %s" % (
               Instructions("floor.2") - Instructions("floor.1"), Instructions("host.2") - Instructions("host.1"))))
     w("")
+    mem = [(label[4:], rows[0]) for label, rows in table.items() if label.startswith("mem.")]
+    if mem:
+        w("## sfxpack's memory on large and hostile installers")
+        w("")
+        w("One run each of the optimised sfxpack (`bench/memory.py` makes the installers); peak resident "
+          "memory is `ru_maxrss`, which counts the mapped installer's pages too. The bound is 64 MiB "
+          "beyond the directory's own tables, which are a few bytes here.")
+        w("")
+        w("| Installer | Command | Time (s) | Peak (MiB) | Exit |")
+        w("| --- | --- | ---: | ---: | ---: |")
+        for label, row in mem:
+            case, command = label.rsplit(".", 1)
+            w("| %s | %s | %s | %.1f | %s |" % (case, command, Seconds(row["wall"]), row["peak"] / 1024.0,
+                                                 facts.get("exit.mem." + label, "?")))
+        w("")
     w("## Figures more than 5 % off the floor")
     w("")
     explained = False

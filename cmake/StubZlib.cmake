@@ -1,6 +1,6 @@
 # zlib's inflater for the stub, as the target sfxzlib: built for size from Debian's zlib source
 # package (fetched into a cache outside the clone by scripts/fetch-zlib.sh), or, when that source
-# can't be had, Debian's static MinGW libz.a, which is about 10 KB larger.
+# can't be had, Debian's static MinGW libz.a, which is about 16 KB larger.
 set(SFX_ZLIB_SOURCE "" CACHE PATH "An unpacked zlib source tree for the stub (empty: Debian's, fetched)")
 
 set(sfx_zlib_tree "${SFX_ZLIB_SOURCE}")
@@ -24,8 +24,8 @@ if(sfx_zlib_tree AND EXISTS "${sfx_zlib_tree}/inflate.c")
   target_compile_options(sfxzlib PRIVATE -Os -w)
   target_include_directories(sfxzlib PUBLIC ${sfx_zlib_tree})
 else()
-  message(WARNING "sfx: zlib's source package could not be had (see fetch-zlib above); the stub "
-                  "links Debian's static MinGW libz.a instead and comes out about 10 KB larger")
+  message(WARNING "sfx: no zlib source tree (${sfx_zlib_tree}${SFX_ZLIB_SOURCE}; see fetch-zlib above): "
+                  "the stub links Debian's static MinGW libz.a instead and comes out about 16 KB larger")
   find_path(SFX_ZLIB_INCLUDE zlib.h REQUIRED)
   find_library(SFX_ZLIB_STATIC NAMES libz.a REQUIRED)
   add_library(sfxzlib INTERFACE)

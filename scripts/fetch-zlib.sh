@@ -4,8 +4,8 @@
 #
 # Debian's own client fetches it, but with a private sources folder, list folder and cache, so the
 # machine's apt set-up is left exactly as it was. apt checks every downloaded file against the
-# signed Sources index; the tarballs are checked again against the .dsc's SHA-256 sums before every
-# unpack, so a damaged cache is never built from. dpkg-source is not needed: a 3.0 (quilt) source is
+# signed Sources index; before every unpack the .dsc is checked against its pinned SHA-256 and the
+# tarballs against the .dsc's SHA-256 sums, so a damaged cache is fetched again, never built from. dpkg-source is not needed: a 3.0 (quilt) source is
 # the upstream tarball, the debian tarball and the patches in debian/patches/series, which tar and
 # patch apply just as well.
 #
@@ -14,6 +14,9 @@
 set -euo pipefail
 
 version=1:1.2.13.dfsg-1           # the main archive's version: the security pool may move on
+# The .dsc of that version as the archive signed it, so a cached copy is trusted no more than a
+# fresh one.
+dsc_sha256=3fa1e6b2fc525062aa88207dda52fed8e045373c809d362fe8a2bfbf7cf515a8
 plain=${version#*:}               # 1.2.13.dfsg-1
 upstream=${plain%-*}              # 1.2.13.dfsg
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/sfx/zlib
@@ -36,6 +39,7 @@ dsc_files() { sed -n '/^Checksums-Sha256:/,/^[^ ]/{/^ /p}' "$dsc"; }
 
 verify() {
   [ -s "$dsc" ] || return 1
+  echo "$dsc_sha256  $dsc" | sha256sum --quiet -c - >/dev/null 2>&1 || { say "$(basename "$dsc"): SHA-256 mismatch"; return 1; }
   local sum size name count=0
   while read -r sum size name; do
     [ -f "$store/$name" ] || { say "missing $name"; return 1; }
@@ -64,7 +68,8 @@ fetch() {
   [ "$found" = 1 ] || fail "no apt sources on this machine"
   local opts=(-o "Dir::Etc::SourceList=/dev/null" -o "Dir::Etc::SourceParts=$work/parts"
               -o "Dir::State::Lists=$work/lists" -o "Dir::Cache=$work/cache"
-              -o "Acquire::Languages=none" -o "APT::Sandbox::User=$(id -un)" -q)
+              -o "Acquire::Languages=none"
+              -o "Acquire::http::Timeout=20" -o "Acquire::Retries=0" -o "APT::Sandbox::User=$(id -un)" -q)
   say "fetching Debian's zlib source package $version"
   # A pool that answers 404 (the security pool's newer version) is not fatal: the pin decides.
   apt-get "${opts[@]}" update >"$work/update.log" 2>&1 || say "apt-get update had errors (see below if the fetch fails)"
@@ -78,7 +83,7 @@ fetch() {
   return $status
 }
 
-if ! verify 2>/dev/null; then
+if ! verify; then
   rm -rf "$store"
   fetch || fail "could not fetch zlib $version"
   verify || { rm -rf "$store"; fail "zlib $version does not match its .dsc"; }

@@ -6,11 +6,12 @@ set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
-# Host build, stub build, end-to-end runs under Wine, fuzzing, static checks, benchmarks.
+# Host build, stub build (with zlib's source unpacked by tar and patch), end-to-end runs under Wine, fuzzing, static checks, benchmarks.
 want=(cmake make g++ libgtest-dev zlib1g-dev libdeflate-dev
       g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev osslsigncode
       clang libclang-rt-14-dev cppcheck clang-tidy
-      unzip 7zip gnuplot-nox valgrind python3 qemu-user-static)
+      unzip 7zip gnuplot-nox valgrind python3 qemu-user-static
+      bzip2 xz-utils patch)
 want_i386=(wine wine64 wine32:i386)
 
 missing=()
@@ -45,4 +46,10 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
     echo ":qemu-i386:M::$magic:$mask:/usr/bin/qemu-i386-static:F" | $SUDO tee "$binfmt/register" >/dev/null
   fi
   /usr/lib/wine/wine --version >/dev/null 2>&1 || { echo "install-deps: Wine's 32-bit loader does not run" >&2; exit 1; }
+fi
+
+# zlib's source package, for the stub's inflater built for size. Without it the stub build falls
+# back to Debian's libz.a and says so.
+if ! bash "$(dirname "$0")/fetch-zlib.sh" >/dev/null; then
+  echo "install-deps: zlib's source package could not be had; the stub will link Debian's libz.a (larger)"
 fi

@@ -1,7 +1,11 @@
 // The byte and text routines that the stub, zlib and the compiler call, with no C runtime behind them.
-// This file is built with loop-pattern recognition off, so that no loop here turns into a call of
-// itself.
 #include <stddef.h>
+
+// gcc turns loops that copy, fill or scan bytes into calls of these very routines; here that would
+// be a call of itself.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC optimize("no-tree-loop-distribute-patterns")
+#endif
 
 extern "C" {
 

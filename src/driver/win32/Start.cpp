@@ -5,7 +5,8 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int);
 
 // The linker's script brackets the constructor pointers: an all-ones word, the entries, a null.
-extern "C" void (*__CTOR_LIST__[])();
+// The name is the linker's, reserved as it is.
+extern "C" void (*__CTOR_LIST__[])();  // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 
 // Static destructions are registered here as their objects are built (the compiler emits the
 // atexit calls); only a couple ever are, so a small fixed list does.

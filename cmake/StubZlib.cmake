@@ -15,14 +15,21 @@ endif()
 
 if(sfx_zlib_tree AND EXISTS "${sfx_zlib_tree}/inflate.c")
   message(STATUS "sfx: zlib's inflater built for size from ${sfx_zlib_tree}")
-  # Only what inflateInit, inflate and inflateEnd reach. Without the gzip paths inflate never
-  # calls crc32, so its tables stay out too.
-  add_library(sfxzlib STATIC ${sfx_zlib_tree}/inflate.c ${sfx_zlib_tree}/inftrees.c
-              ${sfx_zlib_tree}/inffast.c ${sfx_zlib_tree}/zutil.c ${sfx_zlib_tree}/adler32.c)
+  # Only what inflateInit, inflate and inflateEnd reach, copied into the build tree so that the
+  # build does not lean on the cache (and configure runs again should a cached file change).
+  # Without the gzip paths inflate never calls crc32, so its tables stay out too.
+  set(sfx_zlib_dir ${CMAKE_BINARY_DIR}/zlib)
+  set(sfx_zlib_sources inflate.c inftrees.c inffast.c zutil.c adler32.c)
+  foreach(name ${sfx_zlib_sources} zlib.h zconf.h zutil.h gzguts.h
+                    inflate.h inftrees.h inffast.h inffixed.h)
+    configure_file(${sfx_zlib_tree}/${name} ${sfx_zlib_dir}/${name} COPYONLY)
+  endforeach()
+  list(TRANSFORM sfx_zlib_sources PREPEND ${sfx_zlib_dir}/)
+  add_library(sfxzlib STATIC ${sfx_zlib_sources})
   target_compile_definitions(sfxzlib PRIVATE NO_GZIP)
   # zlib's own code, built as it is: its warnings are not ours to fix.
   target_compile_options(sfxzlib PRIVATE -Os -w)
-  target_include_directories(sfxzlib PUBLIC ${sfx_zlib_tree})
+  target_include_directories(sfxzlib PUBLIC ${sfx_zlib_dir})
 else()
   message(WARNING "sfx: no zlib source tree (${sfx_zlib_tree}${SFX_ZLIB_SOURCE}; see fetch-zlib above): "
                   "the stub links Debian's static MinGW libz.a instead and comes out about 16 KB larger")

@@ -10,7 +10,9 @@ case $need in build|wine|all) ;; *) echo "install-deps: say build, wine or all, 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
-want=(cmake make g++ zlib1g-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev)
+# The stubs build zlib from its source package, unpacked with tar and patch.
+want=(cmake make g++ zlib1g-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
+      bzip2 xz-utils patch)
 want_i386=()
 if [ "$need" != build ]; then
   want+=(wine wine64 qemu-user-static)
@@ -56,4 +58,10 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
     echo ":qemu-i386:M::$magic:$mask:/usr/bin/qemu-i386-static:F" | $SUDO tee "$binfmt/register" >/dev/null
   fi
   /usr/lib/wine/wine --version >/dev/null 2>&1 || { echo "install-deps: Wine's 32-bit loader does not run" >&2; exit 1; }
+fi
+
+# zlib's source package, for the stub's inflater built for size. Without it the stub build falls
+# back to Debian's libz.a and says so.
+if ! bash "$(dirname "$0")/fetch-zlib.sh" >/dev/null; then
+  echo "install-deps: zlib's source package could not be had; the stub will link Debian's libz.a (larger)"
 fi

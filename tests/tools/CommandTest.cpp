@@ -227,3 +227,73 @@ TEST_F(Command, NoProgressLineWhenStderrIsNotATerminal) {
     ASSERT_EQ(run({"verify", "large.exe"}), 0);
     EXPECT_TRUE(err.empty()) << err;
 }
+
+TEST_F(Command, AnInstalledToolFindsItsStubsBesideItself) {
+    fs::create_directories(path("inst/bin"));
+    fs::copy_file(SFXPACK_PATH, path("inst/bin/sfxpack"));
+    write("inst/share/sfx/sfxstub.exe", PeStub(0x700));
+    write("inst/share/sfx/sfxstub64.exe", PeStub(0x900));
+    tool = {path("inst/bin/sfxpack")};
+    ASSERT_EQ(run({"--version"}), 0) << err;
+    expectOut("stub:           " + path("inst/share/sfx/sfxstub.exe") + ", 1792 bytes\n");
+    expectOut("with --stub64:  " + path("inst/share/sfx/sfxstub64.exe") + ", 2304 bytes\n");
+
+    const std::vector<std::string> files = {"--setup", "in/setup.exe", "--project", "in/setup.lst"};
+    for (const auto& choice : std::vector<std::pair<std::vector<std::string>, int32_t>>{
+             {{}, 0x700}, {{"--stub64"}, 0x900}, {{"--stub", "stub.exe"}, 0x600}}) {
+        std::vector<std::string> words = {"create", "-o", "x.exe"};
+        words.insert(words.end(), files.begin(), files.end());
+        words.insert(words.end(), choice.first.begin(), choice.first.end());
+        ASSERT_EQ(run(words), 0) << err;
+        EXPECT_EQ(sfx::Inspect(read("x.exe")).members.at(0).offset, choice.second);
+    }
+    ASSERT_EQ(run({"restub", "x.exe", "-o", "y.exe", "--stub64"}), 0) << err;
+    EXPECT_EQ(sfx::Inspect(read("y.exe")).members.at(0).offset, 0x900);
+}
+
+TEST_F(Command, ShortOptionsAttachStandardInputAndQuiet) {
+    ASSERT_EQ(create("a.exe", {"-q"}), 0) << err;
+    EXPECT_TRUE(out.empty()) << out;
+    ASSERT_EQ(run({"list", "-"}, "a.exe"), 0) << err;
+    expectOut("-: ");
+    expectOut("  setup    setup.exe\n");
+    ASSERT_EQ(run({"verify", "-q", "-"}, "a.exe"), 0) << err;
+    EXPECT_TRUE(out.empty() && err.empty()) << out << err;
+    ASSERT_EQ(run({"extract", "-", "-dpiped", "-q", "*.dat"}, "a.exe"), 0) << err;
+    EXPECT_TRUE(out.empty()) << out;
+    EXPECT_EQ(read("piped/extra.dat"), read("in/extra.dat"));
+    ASSERT_EQ(run({"extract", "a.exe", "-dnamed", "--", "-"}), 2);  // after "--", "-" is a name
+    expectFailure(run({"list", "-"}, "in/noise.bin"), 2, "-: not an installer");
+}
+
+TEST_F(Command, CreateTakesFoldersInAStableOrder) {
+    write("in/sub/z.txt", TextLike(100, 5));
+    write("in/sub/deeper/a.txt", TextLike(100, 6));
+    ASSERT_EQ(run({"create", "-o", "f.exe", "--stub", "stub.exe", "--setup", "in/setup.exe", "--project",
+                   "PROJ.LST=in/setup.lst", "in"}),
+              0)
+        << err;
+    std::vector<std::string> names;
+    for (const sfx::MemberEntry& m : sfx::Inspect(read("f.exe")).members) names.push_back(m.name);
+    // The named files once; top-level files support the set-up, deeper ones ride along.
+    EXPECT_EQ(names, (std::vector<std::string>{"setup.exe", "PROJ.LST", "empty.txt", "extra.dat", "local name.txt",
+                                               "noise.bin", "sub\\deeper\\a.txt", "sub\\z.txt"}));
+    EXPECT_EQ(sfx::Inspect(read("f.exe")).supportFiles,
+              (std::vector<std::string>{"empty.txt", "extra.dat", "local name.txt", "noise.bin"}));
+    expectFailure(run({"create", "-o", "g.exe", "--stub", "stub.exe", "--setup", "in/setup.exe", "--project",
+                       "in/setup.lst", "in/noise.bin"}),
+                  2, "in/noise.bin is not a folder");
+}
+
+TEST_F(Command, JsonGivesNameBytesExactlyAndMethodsByName) {
+    Bytes head = PeStub(0x300);
+    write("odd.exe", sfx::BuildInstaller(head, {"setup.exe", "caf\xE9.lst", {}, {}, ""},
+                                         {{"setup.exe", ToBytes("EXE")}, {"caf\xE9.lst", ToBytes("L")},
+                                          {"\xC3\xA9t\xC3\xA9.txt", ToBytes("T")}, {"m7.bin", ToBytes("M"), 7}}));
+    run({"list", "--json", "odd.exe"});
+    for (const char* part : {"\"projectFile\": \"caf\\ufffd.lst\", \"projectFileHex\": \"636166e92e6c7374\"",
+                             "\"name\": \"\xC3\xA9t\xC3\xA9.txt\", \"nameHex\": \"c3a974c3a92e747874\"",
+                             "\"method\": \"stored\", \"methodNumber\": 0, \"saving\": 0.0000",
+                             "\"method\": \"method-7\", \"methodNumber\": 7"})
+        expectOut(part);
+}

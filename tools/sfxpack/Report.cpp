@@ -146,7 +146,7 @@ std::string ListJson(const Inspection& inspection, const std::string& path) {
         out += "  " + JsonName("projectFile", inspection.projectFile) + ",\n";
         out += JsonNames("supportFiles", inspection.supportFiles);
         out += JsonNames("furtherNames", inspection.extraNames);
-        out += "  \"finalText\": " + JsonString(inspection.extraText) + ",\n";
+        out += "  " + JsonName("finalText", inspection.extraText) + ",\n";
     }
     out += "  \"members\": [";
     for (size_t i = 0; i < inspection.members.size(); ++i) {

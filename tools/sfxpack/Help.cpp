@@ -66,8 +66,14 @@ static const char* const VerifyHelp =
     "Usage: sfxpack verify FILE\n"
     "Unpacks every member entry as the stub does (one inflate call into exactly the\n"
     "declared size) and checks the Adler-32 value where a member carries one.\n"
+    "For each member it tells what the stub does (writes these bytes, shows an error\n"
+    "box, or finds nothing) and how sure that is: the check value matched, there is\n"
+    "no check value, or the bytes are proven damaged. A stream the stub accepts but\n"
+    "that holds more than its declared size is DAMAGED with the note that the stub\n"
+    "writes it all the same.\n"
     "\n"
-    "Exit status: 0 all sound, 1 damaged, 2 not an installer or unreadable.\n";
+    "Exit status: 0 all sound, 1 damaged (always when a member the stub would use is\n"
+    "proven damaged or unreadable), 2 not an installer or unreadable.\n";
 
 static const char* const ExtractHelp =
     "Usage: sfxpack extract FILE [-d DIR] [NAME|GLOB]...\n"
@@ -75,7 +81,9 @@ static const char* const ExtractHelp =
     "current folder), which is created when missing. Where a name repeats, the first\n"
     "entry is written, as the stub reads it. Backslashes in names separate folders.\n"
     "Names with a \"..\" part, a drive letter or colon, or a leading separator are\n"
-    "refused: nothing is written outside DIR.\n"
+    "refused: nothing is written outside DIR. Exactly the bytes the stub would write\n"
+    "are written: nothing for a member it shows a box for, and a member it accepts\n"
+    "though its bytes are proven damaged is written with a warning.\n"
     "\n"
     "  -d, --directory DIR  the folder to write into\n"
     "\n"

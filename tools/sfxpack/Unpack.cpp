@@ -67,7 +67,7 @@ static Unpacked Inflate(const Bytes& file, const MemberEntry& member) {
     std::memset(&z, 0, sizeof z);
     z.next_in = (Bytef*)stream;
     z.avail_in = (uInt)streamSize;
-    uint8_t none;  // zlib wants somewhere to write even when nothing is to be written
+    uint8_t none = 0;  // zlib wants somewhere to write even when nothing is to be written
     z.next_out = declared ? result.data.data() : &none;
     z.avail_out = (uInt)declared;
     int status = inflateInit(&z);

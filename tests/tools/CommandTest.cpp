@@ -149,6 +149,8 @@ TEST_F(Command, ExtractNeverWritesOutsideItsFolder) {
                                 "link\\through.txt: refused"})
         EXPECT_NE(err.find(refused), std::string::npos) << refused << "\n" << err;
     EXPECT_EQ(read("out/sub/ok.txt"), ToBytes("sub\\ok.txt"));
+    // A NAME that matches nothing is a usage error, which a refused name must not lessen.
+    expectFailure(run({"extract", "evil.exe", "-d", "out", "*", "nothing*"}), 2, "no member matches nothing*");
     EXPECT_TRUE(fs::is_empty(path("elsewhere")));
     std::vector<std::string> written;
     for (const auto& entry : fs::recursive_directory_iterator(folder))

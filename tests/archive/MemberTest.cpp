@@ -1,8 +1,10 @@
 // Member extraction: finding members, both methods, every refusal, and the files written.
 #include <sys/stat.h>
+#include <unistd.h>
 #include "archive/Archive.h"
 #include "support/HostRun.h"
 #include "system/Memory.h"
+#include "system/posix/HostControl.h"
 
 namespace {
 const char* const ZlibError = "Zlib error";
@@ -136,6 +138,23 @@ TEST_F(Members, ADeclaredSizeNoStreamCouldFillIsRefusedBeforeAllocation) {
     expectOnly(ErrorBox(ZlibError));
 }
 
+TEST_F(Members, ARunOfZerosNearTheRatioBoundIsAcceptedAndOneOverItIsRefused) {
+    // zlib packs 4 MiB of zeros at about 1027:1, between 1024 and the 1032 bound.
+    sfx::Bytes zeros(4u << 20, 0), packed = sfx::DeflateMember(zeros);
+    int32_t stream = (int32_t)packed.size() - 4;
+    ASSERT_GT((int64_t)zeros.size(), (int64_t)stream * 1024);
+    sfx::Bytes over = packed;
+    WriteLittle32(over.data(), stream * 1032 + 1);
+    openWith({{"zeros", packed, sfx::Deflated}, {"over", over, sfx::Deflated}});
+    EXPECT_EQ(extract("zeros"), zeros);
+    EXPECT_TRUE(boxes.empty());
+    // Refused before the declared size is asked for: only the stored block is allocated.
+    int before = HostCallCount(HostCall::AllocGlobal);
+    extract("over");
+    expectOnly(ErrorBox(ZlibError));
+    EXPECT_EQ(HostCallCount(HostCall::AllocGlobal), before + 1);
+}
+
 TEST_F(Members, OtherMethodsAreRefused) {
     openWith({{"one", ToBytes("abc"), 1}, {"three", ToBytes("abc"), 3}, {"minus", ToBytes("abc"), -1}});
     for (const char* name : {"one", "three", "minus"}) {
@@ -180,6 +199,36 @@ TEST_F(Members, AMissingTableEntryIsNotAMember) {
     EXPECT_FALSE(exists("c:\\out\\b"));
     EXPECT_FALSE(exists("c:\\out\\c"));
     EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(Members, EachTableOneEntryShortHidesTheLastMember) {
+    // One table short at a time, so that no other table's check stands in for it.
+    const std::vector<int32_t> full = {2, 2, 2}, cut = {2, 2}, zeros = {0, 0, 0}, zerosCut = {0, 0};
+    const std::vector<int32_t>* rows[][3] = {{&cut, &full, &zeros}, {&full, &cut, &zeros}, {&full, &full, &zerosCut}};
+    for (const auto& row : rows) {
+        Archive one;
+        ASSERT_EQ(one.open(installer(TablesBehindData({"a", "b", "c"}, *row[0], *row[1], *row[2])).c_str()), 1);
+        int32_t size = -1;
+        EXPECT_EQ(one.readMember("c", size), nullptr);
+        char* block = one.readMember("b", size);
+        ASSERT_NE(block, nullptr);
+        FreeGlobal(block);
+    }
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(Members, AFileThatShrankAfterTheOpenShowsCannotReadFile) {
+    // Cut at the member's first byte (the read delivers nothing) and inside it (it delivers less).
+    for (size_t keep : {512u, 600u}) {
+        Archive one;
+        sfx::Directory dir{"setup.exe", "setup.lst", {}, {}, ""};
+        std::string path = installer(sfx::BuildInstaller(FakeStub(512), dir, {{"a.txt", Noise(200), sfx::Stored}}));
+        ASSERT_EQ(one.open(path.c_str()), 1);
+        ASSERT_EQ(truncate(hostPath(path).c_str(), (off_t)keep), 0);
+        EXPECT_EQ(one.extractMember("a.txt", "c:\\out.txt"), 0);
+        expectOnly(ErrorBox("Cannot read file"));
+        EXPECT_FALSE(exists("c:\\out.txt")) << keep;
+    }
 }
 
 TEST_F(Members, BytesOutsideTheFileAreNeverWritten) {

@@ -1,6 +1,8 @@
 // The built sfxpack run as a command: round trips, bad input with its message and exit code,
 // and extraction that never leaves its folder.
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include "Inspect.h"
 #include "PackTestSupport.h"
 
@@ -151,6 +153,8 @@ TEST_F(Command, ExtractNeverWritesOutsideItsFolder) {
                                 "link\\through.txt: refused"})
         EXPECT_NE(err.find(refused), std::string::npos) << refused << "\n" << err;
     EXPECT_EQ(read("out/sub/ok.txt"), ToBytes("sub\\ok.txt"));
+    // A NAME that matches nothing is a usage error, which a refused name must not lessen.
+    expectFailure(run({"extract", "evil.exe", "-d", "out", "*", "nothing*"}), 2, "no member matches nothing*");
     EXPECT_TRUE(fs::is_empty(path("elsewhere")));
     std::vector<std::string> written;
     for (const auto& entry : fs::recursive_directory_iterator(folder))
@@ -296,4 +300,15 @@ TEST_F(Command, JsonGivesNameBytesExactlyAndMethodsByName) {
                              "\"method\": \"stored\", \"methodNumber\": 0, \"saving\": 0.0000",
                              "\"method\": \"method-7\", \"methodNumber\": 7"})
         expectOut(part);
+TEST_F(Command, ABrokenStreamTheStubAcceptsIsWrittenWithAWarning) {
+    // Two bytes changed in a packed installer without check values: zlib takes each of the first
+    // two streams whole, so the stub writes them, yet both hold more than their declared sizes.
+    std::ifstream in(SFX_REGRESSIONS_DIR "/accepted-stream-with-more-output.bin", std::ios::binary);
+    write("broken.exe", Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    expectFailure(run({"extract", "broken.exe", "-d", "out"}), 1,
+                  "setup.lst: written as the stub writes it, but damaged: the stream holds more than its declared 9");
+    EXPECT_EQ(read("out/setup.exe").size(), 600u);
+    EXPECT_EQ(read("out/setup.lst").size(), 9u);
+    EXPECT_EQ(run({"verify", "broken.exe"}), 1);
+    expectOut("note: the stub writes the declared 9 bytes all the same");
 }

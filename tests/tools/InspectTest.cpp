@@ -66,6 +66,27 @@ TEST(Inspect, HandWrittenHostileDirectoriesAreRefused) {
     EXPECT_TRUE(Mentions(in, Severity::Error, "set-up program name: its length -2 is negative"));
 }
 
+TEST(Inspect, FieldsThatReachTheFilesExactEndAreReadOrRefusedExactly) {
+    // The set-up program's text at 2, its length field followed only by the 8-byte trailer.
+    const struct {
+        int32_t length;
+        const char* error;
+    } rows[] = {
+        {9, "the set-up program name: its length 9 runs past the end of the file"},
+        {8, "the project file name: it is cut short by the end of the file"},
+        {7, "the project file name: it is cut short by the end of the file"},
+        {5, "the project file name: it is cut short by the end of the file"},
+        {4, "the project file name: its length 9610 runs past the end of the file"},
+    };
+    for (const auto& row : rows) {
+        Bytes file = {'M', 'Z', 0, 0, 0, 0, 2, 0, 0, 0, 0x8A, 0x25, 0, 0};
+        Put32(file, 2, row.length);
+        Inspection in = Inspect(file);
+        ASSERT_EQ(in.problems.size(), 1u) << row.length;
+        EXPECT_EQ(in.problems[0].text, std::string("the stub can't load the directory: ") + row.error);
+    }
+}
+
 // Members "ok" (stored) and eight the stub can't read, over 64 bytes of noise behind a stub.
 TEST(Inspect, MembersTheStubCannotReadCarryTheirFault) {
     Bytes head = PeStub(0x300), body = Noise(64);

@@ -2,6 +2,7 @@
 #include <zlib.h>
 #include "Inspect.h"
 #include "PackTestSupport.h"
+#include "StubRun.h"
 #include "Unpack.h"
 
 using sfx::Bytes;
@@ -113,3 +114,46 @@ TEST(Verify, OneDamagedEntryOrMissingNamedFileSpoilsTheWhole) {
     EXPECT_FALSE(sfx::Verify(file, sfx::Inspect(file)).sound);
 }
 
+
+TEST(Verify, TheStubRunSaysWhatTheStubDoesAndHowSure) {
+    Bytes data = TextLike(3000, 8), runsOn = sfx::DeflateMember(data, 9, false);
+    Put32(runsOn, 0, 2999);
+    struct Row {
+        const char* name;
+        Bytes stored;
+        int32_t method;
+        sfx::StubAction action;
+        sfx::Certainty certainty;
+        const char* box;
+    } rows[] = {
+        {"matched.dll", sfx::DeflateMember(data), sfx::Deflated, sfx::StubAction::Writes, sfx::Certainty::CheckMatched, ""},
+        {"nocheck.dll", sfx::DeflateMember(data, 9, false), sfx::Deflated, sfx::StubAction::Writes,
+         sfx::Certainty::NoCheck, ""},
+        {"stored.dll", data, sfx::Stored, sfx::StubAction::Writes, sfx::Certainty::NoCheck, ""},
+        {"runson.dll", runsOn, sfx::Deflated, sfx::StubAction::ShowsBox, sfx::Certainty::ProvenDamaged, "Zlib error"},
+        {"method.dll", data, 1, sfx::StubAction::ShowsBox, sfx::Certainty::ProvenDamaged,
+         "Self extracting header requires Quillmoor 97"},
+    };
+    sfx::Directory dir{"setup.exe", "setup.lst", {"missing.dll"}, {}, ""};
+    std::vector<sfx::Member> members = {{"setup.exe", ToBytes("MZ")}, {"setup.lst", ToBytes("[x]")}};
+    for (const Row& row : rows) {
+        dir.supportFiles.push_back(row.name);
+        members.push_back({row.name, row.stored, row.method});
+    }
+    Bytes file = sfx::BuildInstaller(PeStub(0x300), dir, members);
+    sfx::StubRun run = sfx::PredictStubRun(file, sfx::Inspect(file));
+    EXPECT_TRUE(run.openBoxes.empty());
+    ASSERT_EQ(run.steps.size(), 3u + std::size(rows));
+    EXPECT_EQ(run.steps[2].path, "c:\\_setup\\missing.dll");
+    EXPECT_EQ(run.steps[2].action, sfx::StubAction::FindsNothing);
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        const sfx::StubStep& step = run.steps[3 + i];
+        SCOPED_TRACE(step.name);
+        EXPECT_EQ(step.action, rows[i].action);
+        EXPECT_EQ(step.certainty, rows[i].certainty);
+        EXPECT_EQ(step.box, rows[i].box);
+        if (step.action == sfx::StubAction::Writes) {
+            EXPECT_EQ(step.data, data);
+        }
+    }
+}

@@ -38,7 +38,7 @@ static const char* const CreateHelp =
     "The stub unpacks the set-up program, the project file and the support files into\n"
     "c:\\_setup and starts the set-up program; other members only ride along.\n"
     "\n"
-    "  -o, --output OUT  the installer to write\n"
+    "  -o, --output OUT  the installer to write; - for standard output\n"
     "  --stub STUB       the stub executable; by default sfxstub.exe from\n"
     "                    ../share/sfx beside sfxpack, then the build tree's\n"
     "  --stub64          the default 64-bit stub, sfxstub64.exe, instead\n"
@@ -86,26 +86,43 @@ static const char* const VerifyHelp =
     "Usage: sfxpack verify FILE [-q]\n"
     "Unpacks every member entry as the stub does (one inflate call into exactly the\n"
     "declared size) and checks the Adler-32 value where a member carries one.\n"
+    "For each member it tells what the stub does (writes these bytes, shows an error\n"
+    "box, or finds nothing) and how sure that is: the check value matched, there is\n"
+    "no check value, or the bytes are proven damaged. A stream the stub accepts but\n"
+    "that holds more than its declared size is DAMAGED with the note that the stub\n"
+    "writes it all the same.\n"
     "\n"
     "  -q, --quiet  show only damaged members\n"
     "\n"
-    "Exit status: 0 all sound, 1 damaged, 2 not an installer or unreadable.\n";
+    "Exit status: 0 all sound, 1 damaged (always when a member the stub would use is\n"
+    "proven damaged or unreadable), 2 not an installer or unreadable.\n";
 
 static const char* const ExtractHelp =
-    "Usage: sfxpack extract FILE [-d DIR] [-q] [NAME|GLOB]...\n"
+    "Usage: sfxpack extract FILE [-d DIR] [-q] [--overwrite | --skip-existing]\n"
+    "                       [NAME|GLOB]...\n"
     "Writes the members, or those whose names match, under DIR (default: the\n"
     "current folder), which is created when missing. Where a name repeats, the first\n"
     "entry is written, as the stub reads it. Backslashes in names separate folders.\n"
     "Names with a \"..\" part, a drive letter or colon, or a leading separator are\n"
     "refused: nothing is written outside DIR. On Windows so are device names (CON,\n"
     "NUL, AUX, ...), parts that end in a dot or blank, and characters Windows refuses.\n"
+    "Exactly the bytes the stub would write are written: nothing for a member it\n"
+    "shows a box for, and a member it accepts though its bytes are proven damaged is\n"
+    "written with a warning. Names that land on one path (differing only in\n"
+    "separators, \".\" parts or the case of A-Z) are written once: the one the stub\n"
+    "leaves there. Each file is written to a temporary file beside it and renamed\n"
+    "into place, so a failure leaves what was there.\n"
     "\n"
     "  -d, --directory DIR  the folder to write into (also -dDIR)\n"
     "  -q, --quiet          don't print the paths written\n"
+    "  --overwrite          replace files that exist\n"
+    "  --skip-existing      leave files that exist as they are, and say so\n"
     "\n"
+    "Existing files are never replaced without --overwrite: they are named, the other\n"
+    "members are still written, and the exit status is 2.\n"
     "Exit status: 0 all written, 1 a member was damaged or refused (the others are\n"
-    "still written), 2 not an installer, unreadable, unwritable, or a NAME matched\n"
-    "nothing.\n";
+    "still written), 2 not an installer, unreadable, unwritable, a file that exists,\n"
+    "or a NAME matched nothing.\n";
 
 static const char* const RestubHelp =
     "Usage: sfxpack restub FILE -o OUT [--stub NEW | --stub64] [-q]\n"
@@ -114,7 +131,7 @@ static const char* const RestubHelp =
     "\n"
     "  --stub NEW        the new stub executable; by default the one create packs\n"
     "  --stub64          the default 64-bit stub instead\n"
-    "  -o, --output OUT  the installer to write\n"
+    "  -o, --output OUT  the installer to write; - for standard output\n"
     "  -q, --quiet       print nothing but problems\n";
 
 const char* HelpText(const std::string& command) {

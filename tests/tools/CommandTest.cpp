@@ -300,6 +300,8 @@ TEST_F(Command, JsonGivesNameBytesExactlyAndMethodsByName) {
                              "\"method\": \"stored\", \"methodNumber\": 0, \"saving\": 0.0000",
                              "\"method\": \"method-7\", \"methodNumber\": 7"})
         expectOut(part);
+}
+
 TEST_F(Command, ABrokenStreamTheStubAcceptsIsWrittenWithAWarning) {
     // Two bytes changed in a packed installer without check values: zlib takes each of the first
     // two streams whole, so the stub writes them, yet both hold more than their declared sizes.

@@ -109,7 +109,7 @@ def Main(out, results_path):
 
     # Peak memory: the model is a fixed overhead plus the member whose blocks weigh most at once.
     def Blocks(m):
-        return m["stored"] + m["unpacked"] + 2 if m["method"] == 2 else m["stored"] + 1
+        return m["stored"] + m["unpacked"] + 2 if m["methodNumber"] == 2 else m["stored"] + 1
 
     tiny_peak = table["host-tiny"][0]["peak"] * 1024
     overhead = tiny_peak - max(Blocks(m) for m in tiny["members"])

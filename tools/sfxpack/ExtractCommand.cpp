@@ -121,6 +121,9 @@ int ExtractCommand(const Words& words) {
     InputFile input(path);
     ByteView file = input.bytes();
     Inspection inspection = Inspect(file);
+    // A look at a few bytes can map in megabytes of the file (the system maps large folios
+    // whole); they are let go before the members are read.
+    ReleasePages(file, file.data(), file.size());
     RequireInstaller(inspection, path);
     int code = ExitOk;
     for (const Problem& problem : inspection.problems)

@@ -1,5 +1,6 @@
 // Files, folders and the terminal test, through the C and C++ libraries where they can serve.
 #include "Host.h"
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -143,16 +144,21 @@ InputFile::~InputFile() {
 
 void ReleasePages(ByteView file, const uint8_t* data, size_t size) {
     // Only a file's pages come back as they were when read again; anonymous memory would not.
-    if (!file.mapped()) return;
+    if (!file.mapped() || !size) return;
 #ifndef _WIN32
-    // Only whole pages inside the range; the rest may still be wanted.
+    // The system maps the file's pages in folios of up to 2 MiB, so a byte looked at can bring in
+    // its whole folio: the range grows out to 2 MiB bounds (within the mapping) so that no part
+    // of a folio it touches stays behind. Pages beyond it that are still wanted come back on the
+    // next look, from the page cache.
+    const uintptr_t Folio = 2u << 20;
+    uintptr_t low = (uintptr_t)file.data(), high = low + file.size();
+    uintptr_t begin = std::max(((uintptr_t)data) & ~(Folio - 1), low);
+    uintptr_t end = std::min(((uintptr_t)data + size + Folio - 1) & ~(Folio - 1), high);
     long page = sysconf(_SC_PAGESIZE);
-    uintptr_t begin = ((uintptr_t)data + (uintptr_t)page - 1) & ~(uintptr_t)(page - 1);
-    uintptr_t end = ((uintptr_t)data + size) & ~(uintptr_t)(page - 1);
-    if (page > 0 && end > begin) madvise((void*)begin, end - begin, MADV_DONTNEED);
+    begin &= ~(uintptr_t)(page - 1);  // the mapping starts on a page
+    if (end > begin) madvise((void*)begin, end - begin, MADV_DONTNEED);
 #else
     (void)data;
-    (void)size;
 #endif
 }
 

@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include "Clashes.h"
 #include "DirectoryReader.h"
+#include "Host.h"
 #include "Image.h"
 #include "Names.h"
 
@@ -106,6 +107,8 @@ static FirstEntries CheckMembers(ByteView file, Inspection& result) {
         member.storedSize = result.memberSizes[i];
         member.method = result.memberMethods[i];
         member.fault = CheckStoredBytes(file, member, member.box);
+        // The declared size was read from the file; what that mapped in goes again.
+        if (member.offset >= 0 && (uint64_t)member.offset < file.size()) ReleasePages(file, file.data() + member.offset, 4);
     }
     return first;
 }
@@ -139,9 +142,10 @@ static const char* CompareRepeat(ByteView file, const MemberEntry& a, const Memb
     if (a.offset == b.offset) return " (same bytes)";
     if ((uint64_t)a.storedSize > budget) return " (bytes not compared)";
     budget -= (uint64_t)a.storedSize;
-    return std::equal(file.begin() + a.offset, file.begin() + a.offset + a.storedSize, file.begin() + b.offset)
-               ? " (same bytes)"
-               : " with different bytes";
+    bool same = std::equal(file.begin() + a.offset, file.begin() + a.offset + a.storedSize, file.begin() + b.offset);
+    ReleasePages(file, file.begin() + a.offset, (size_t)a.storedSize);
+    ReleasePages(file, file.begin() + b.offset, (size_t)b.storedSize);
+    return same ? " (same bytes)" : " with different bytes";
 }
 
 static void ReportMembers(ByteView file, Inspection& result) {

@@ -81,17 +81,18 @@ struct InputPages {
 // success means a complete stream whose check value matched and which filled exactly the
 // declared size: zlib ends such a stream with Z_STREAM_END and the same bytes, so the stub's
 // verdict is known. Anything libdeflate refuses goes to zlib, whose verdict is the stub's.
-static bool InflateWhole(const uint8_t* stream, size_t streamSize, size_t declared, const ByteSink& sink,
-                         Unpacked& result) {
+static bool InflateWhole(ByteView file, const uint8_t* stream, size_t streamSize, size_t declared,
+                         const ByteSink& sink, Unpacked& result) {
     if (declared == 0 || declared > WholeMemberBudget || streamSize > WholeMemberBudget) return false;
     static libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
     if (!decompressor) return false;
     Bytes out(declared);
     size_t used = 0, got = 0;
-    if (libdeflate_zlib_decompress_ex(decompressor, stream, streamSize, out.data(), declared, &used, &got) !=
-            LIBDEFLATE_SUCCESS ||
-        got != declared)
-        return false;
+    bool decoded = libdeflate_zlib_decompress_ex(decompressor, stream, streamSize, out.data(), declared, &used,
+                                                 &got) == LIBDEFLATE_SUCCESS &&
+                   got == declared;
+    if (!decoded) return false;
+    ReleasePages(file, stream, streamSize);
     result.ok = result.written = true;
     result.detail = "deflated, check value matches";
     if (used < streamSize) result.notes.push_back(std::to_string(streamSize - used) + " bytes follow the stream");
@@ -110,7 +111,7 @@ static Unpacked Inflate(ByteView file, const MemberEntry& member, const ByteSink
     size_t streamSize = (size_t)member.storedSize - DeflatedPrefixSize;
     size_t declared = (size_t)member.unpackedSize;
 #ifdef SFX_HAVE_LIBDEFLATE
-    if (InflateWhole(stream, streamSize, declared, sink, result)) return result;
+    if (InflateWhole(file, stream, streamSize, declared, sink, result)) return result;
 #endif
 
     z_stream z;

@@ -11,6 +11,7 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -201,8 +202,15 @@ OutputFile::OutputFile(const std::string& target) : path(target) {
                       , attempt);
         temporary = (folder / ("." + base.substr(0, 200) + suffix)).string();
         errno = 0;
-        // "x": never reuse a file that is there already.
-        file = std::fopen(temporary.c_str(), "wbx");
+        // Exclusive: never reuse a file that is there already.
+#ifdef _WIN32
+        int fd = _open(temporary.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+        file = fd >= 0 ? _fdopen(fd, "wb") : nullptr;
+#else
+        int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
+#endif
+        if (!file && fd >= 0) close(fd);
         if (!file && errno != EEXIST) break;
     }
     if (!file) {
@@ -210,6 +218,9 @@ OutputFile::OutputFile(const std::string& target) : path(target) {
         temporary.clear();
         throw Failure(ExitUsage, "cannot create " + Printable(path) + ": " + why);
     }
+    // A file replaced keeps its permissions, as it would if written over in place.
+    fs::file_status old = fs::status(path, error);
+    if (!error && fs::is_regular_file(old)) fs::permissions(temporary, old.permissions(), error);
 }
 
 OutputFile::~OutputFile() {

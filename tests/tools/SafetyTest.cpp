@@ -218,3 +218,24 @@ TEST_F(Safety, AFailedExtractionRemovesTheFoldersItMadeAndLeftEmpty) {
     EXPECT_EQ(run({"extract", "deep.exe", "-d", "new/deeper", "a/*"}), 1) << err;
     EXPECT_FALSE(exists("new"));
 }
+
+TEST_F(Safety, EntriesThatShareAStreamAreReportedAndCheckedOnce) {
+    Bytes head = PeStub(0x300), stream = sfx::DeflateMember(TextLike(5000, 3));
+    head.insert(head.end(), stream.begin(), stream.end());
+    sfx::ByteWriter d;
+    d.putText("setup.exe");
+    d.putText("a.dat");
+    d.putList({"a.dat", "b.dat"});
+    d.putList({});
+    d.putList({"setup.exe", "a.dat", "b.dat"});
+    d.putTable({0x300, 0x300, 0x300});
+    d.putTable({(int32_t)stream.size(), (int32_t)stream.size(), (int32_t)stream.size()});
+    d.putTable({2, 2, 2});
+    d.putText("");
+    write("shared.exe", Assemble(head, d.bytes));
+    for (const char* command : {"list", "verify"}) {
+        EXPECT_EQ(run({command, "shared.exe"}), 0) << err;
+        expectErr("2 member entries share their stored bytes with another under a different name (first: entry 1 "
+                  "shares entry 0's)");
+    }
+}

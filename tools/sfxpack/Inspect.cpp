@@ -193,7 +193,9 @@ static void CheckOverlaps(Inspection& result) {
             spans.push_back(
                 {(uint64_t)member.offset, (uint64_t)member.offset + (uint64_t)member.storedSize, member.index});
     std::sort(spans.begin(), spans.end(),
-              [](const Span& a, const Span& b) { return a.begin != b.begin ? a.begin < b.begin : a.end < b.end; });
+              [](const Span& a, const Span& b) {
+                  return a.begin != b.begin ? a.begin < b.begin : a.end != b.end ? a.end < b.end : a.index < b.index;
+              });
     size_t overlapping = 0, intoDirectory = 0, sharing = 0;
     std::string example, sharedExample;
     uint64_t reach = 0;  // the furthest end among the spans before
@@ -215,8 +217,8 @@ static void CheckOverlaps(Inspection& result) {
         result.add(Severity::Warning, std::to_string(overlapping) + " member entr" +
                                           (overlapping == 1 ? "y overlaps" : "ies overlap") + " another" + example);
     if (sharing)
-        result.add(Severity::Warning, std::to_string(sharing) + " member entr" + (sharing == 1 ? "y shares" : "ies share") +
-                                          " its stored bytes with another under a different name" + sharedExample +
+        result.add(Severity::Warning, std::to_string(sharing) + " member entr" + (sharing == 1 ? "y shares its" : "ies share their") +
+                                          " stored bytes with another under a different name" + sharedExample +
                                           "; each stream is checked once");
     if (intoDirectory)
         result.add(Severity::Warning, std::to_string(intoDirectory) + " member entr" +

@@ -284,6 +284,13 @@ TEST_F(Command, CreateTakesFoldersInAStableOrder) {
                                                "noise.bin", "sub\\deeper\\a.txt", "sub\\z.txt"}));
     EXPECT_EQ(sfx::Inspect(read("f.exe")).supportFiles,
               (std::vector<std::string>{"empty.txt", "extra.dat", "local name.txt", "noise.bin"}));
+    // An installer written into the folder is not packed into the next one.
+    for (int i = 0; i < 2; ++i)
+        ASSERT_EQ(run({"create", "-o", "in/self.exe", "--stub", "stub.exe", "--setup", "in/setup.exe", "--project",
+                       "in/setup.lst", "in"}),
+                  0)
+            << err;
+    EXPECT_EQ(sfx::Inspect(read("in/self.exe")).members.size(), 8u);
     expectFailure(run({"create", "-o", "g.exe", "--stub", "stub.exe", "--setup", "in/setup.exe", "--project",
                        "in/setup.lst", "in/noise.bin"}),
                   2, "in/noise.bin is not a folder");

@@ -65,7 +65,8 @@ static void RequireInputSizes(const std::string& stub, const Words& arguments) {
 // The files under a folder, every level down, in byte order of their paths relative to it so
 // that the same folder always packs the same way. Top-level files are unpacked beside the set-up
 // program; files in subfolders ride along under names with backslashes, since the stub creates
-// no folders. The set-up program and the project file are left out when they lie in the folder.
+// no folders. The set-up program, the project file and the installer being written (an earlier
+// one, when it is written into the folder) are left out.
 static void AddFolder(const std::string& folder, const std::vector<std::string>& named, PackInputs& inputs) {
     namespace fs = std::filesystem;
     std::error_code error;
@@ -148,7 +149,7 @@ int CreateCommand(const Words& words) {
     inputs.projectFile = ReadMemberFile(project);
     for (const std::string& argument : supports) inputs.supportFiles.push_back(ReadMemberFile(argument));
     for (const std::string& argument : others) inputs.others.push_back(ReadMemberFile(argument));
-    for (const std::string& folder : folders) AddFolder(folder, {PathOf(setup), PathOf(project)}, inputs);
+    for (const std::string& folder : folders) AddFolder(folder, {PathOf(setup), PathOf(project), output}, inputs);
     // Only the named files are unpacked, so only their names matter to the stub.
     WarnAboutName(inputs.setupProgram.name);
     WarnAboutName(inputs.projectFile.name);

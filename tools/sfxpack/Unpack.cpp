@@ -4,6 +4,7 @@
 #include "Unpack.h"
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <zlib.h>
 #include "Host.h"
 #ifdef SFX_HAVE_LIBDEFLATE
@@ -86,9 +87,10 @@ static bool InflateWhole(ByteView file, const uint8_t* stream, size_t streamSize
     if (declared == 0 || declared > WholeMemberBudget || streamSize > WholeMemberBudget) return false;
     static libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
     if (!decompressor) return false;
-    Bytes out(declared);
+    // Left unfilled: pages a refused stream never reaches are never touched.
+    std::unique_ptr<uint8_t[]> out(new uint8_t[declared]);
     size_t used = 0, got = 0;
-    bool decoded = libdeflate_zlib_decompress_ex(decompressor, stream, streamSize, out.data(), declared, &used,
+    bool decoded = libdeflate_zlib_decompress_ex(decompressor, stream, streamSize, out.get(), declared, &used,
                                                  &got) == LIBDEFLATE_SUCCESS &&
                    got == declared;
     if (!decoded) return false;
@@ -96,7 +98,7 @@ static bool InflateWhole(ByteView file, const uint8_t* stream, size_t streamSize
     result.ok = result.written = true;
     result.detail = "deflated, check value matches";
     if (used < streamSize) result.notes.push_back(std::to_string(streamSize - used) + " bytes follow the stream");
-    sink(out.data(), declared);
+    sink(out.get(), declared);
     return true;
 }
 #endif

@@ -4,7 +4,6 @@
 #include "Unpack.h"
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <zlib.h>
 #include "Host.h"
 #ifdef SFX_HAVE_LIBDEFLATE
@@ -88,7 +87,11 @@ static bool InflateWhole(ByteView file, const uint8_t* stream, size_t streamSize
     static libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
     if (!decompressor) return false;
     // Left unfilled: pages a refused stream never reaches are never touched.
-    std::unique_ptr<uint8_t[]> out(new uint8_t[declared]);
+    struct Block {
+        uint8_t* bytes;
+        ~Block() { ::operator delete(bytes); }
+        uint8_t* get() const { return bytes; }
+    } out{(uint8_t*)::operator new(declared)};
     size_t used = 0, got = 0;
     bool decoded = libdeflate_zlib_decompress_ex(decompressor, stream, streamSize, out.get(), declared, &used,
                                                  &got) == LIBDEFLATE_SUCCESS &&

@@ -272,11 +272,17 @@ void OutputFile::commit(bool replace) {
     bool moved = !taken && MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
     std::string why = taken ? "it exists" : "the system refuses to rename the temporary file";
 #else
-    // link() never replaces: the existing file wins the race, not this one.
-    bool moved = !taken && (replace ? std::rename(temporary.c_str(), path.c_str()) == 0
-                                    : link(temporary.c_str(), path.c_str()) == 0);
-    std::string why = taken || errno == EEXIST ? "it exists" : SystemError();
-    if (moved && !replace) std::remove(temporary.c_str());
+    // link() never replaces: a file that appeared meanwhile wins, not this one. File systems
+    // without hard links (FAT) get the plain rename after the check above.
+    bool linked = false, moved = false;
+    if (!taken && !replace) {
+        linked = link(temporary.c_str(), path.c_str()) == 0;
+        if (linked) std::remove(temporary.c_str());
+    }
+    int linkError = errno;
+    moved = linked || (!taken && (replace || linkError != EEXIST) &&
+                       std::rename(temporary.c_str(), path.c_str()) == 0);
+    std::string why = taken || (!replace && linkError == EEXIST) ? "it exists" : SystemError();
 #endif
     if (!moved) {
         std::remove(temporary.c_str());

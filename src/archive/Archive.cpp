@@ -1,5 +1,6 @@
 // Archive: opening the executable and loading its directory item by item, straight from the file.
 #include "archive/Archive.h"
+#include "archive/PeImage.h"
 #include "system/Files.h"
 
 Archive::Archive() : file(0), fileSize(0) {}
@@ -8,19 +9,27 @@ Archive::~Archive() {
     if (file && file != InvalidFile()) CloseFile(file);
 }
 
+// The PE headers are read through the file routines; every offset asked for lies inside the file.
+static int32_t ReadAt(void* file, uint32_t offset, void* buffer, int32_t count) {
+    if (SeekFile((FileHandle)file, (int32_t)offset, SeekBegin) < 0) return -1;
+    return ReadFileBytes((FileHandle)file, buffer, count);
+}
+
 int Archive::open(const char* path) {
     file = OpenInputFile(path);
     if (file == InvalidFile()) return 0;
 
-    // The trailer: the directory offset, then the signature in the last 4 bytes.
-    int32_t signaturePosition = SeekFile(file, -4, SeekEnd);
-    if (ReadFileLong(file) != ArchiveSignature) {
+    // The trailer: the directory offset, then the signature in the last 4 bytes; in a signed
+    // installer it stands before the certificate table instead.
+    int32_t end = SeekFile(file, -4, SeekEnd) + 4;
+    CertificateTable table;
+    fileSize = ReadFileLong(file) == ArchiveSignature ? end : FindCertificateTable(ReadAt, file, end, &table);
+    if (!fileSize) {
         CloseFile(file);
         file = 0;
         return 0;
     }
-    fileSize = signaturePosition + 4;
-    SeekFile(file, -8, SeekEnd);
+    SeekFile(file, fileSize - end - 8, SeekEnd);
     SeekFile(file, ReadFileLong(file), SeekBegin);
 
     // Each load checks its own lengths against what the file still holds, so a damaged or

@@ -1,6 +1,7 @@
 // The sfxpack commands. Each takes the words after its name and returns the exit code, or
 // throws Failure.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ int RestubCommand(const Words& words);
 // Stops the command unless the inspected file is an installer: exit 2 for a file that is none,
 // 1 for one that is cut short.
 void RequireInstaller(const Inspection& inspection, const std::string& path);
+
+// A signed stub made unsigned in place, with a note on stderr saying so (create, restub).
+void RemoveStubSignature(std::vector<uint8_t>& stub, const std::string& path);
 
 // The help of a command, or the whole tool's for an empty name; null for an unknown command.
 const char* HelpText(const std::string& command);

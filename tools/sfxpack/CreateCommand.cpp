@@ -5,6 +5,7 @@
 #include "Args.h"
 #include "Commands.h"
 #include "Host.h"
+#include "Image.h"
 #include "Inspect.h"
 #include "Names.h"
 #include "Pack.h"
@@ -43,6 +44,20 @@ static void WarnIfInstaller(const Bytes& stub, const std::string& path) {
                      Printable(path).c_str());
 }
 
+void RemoveStubSignature(Bytes& stub, const std::string& path) {
+    Unsigned done = RemoveSignature(stub);
+    if (done == Unsigned::TableRemoved)
+        std::fprintf(stderr,
+                     "sfxpack: note: the stub %s is signed; its certificate table is removed and its security entry "
+                     "cleared, since a signature can't cover what is appended; sign the installer instead\n",
+                     Printable(path).c_str());
+    else if (done == Unsigned::EntryCleared)
+        std::fprintf(stderr,
+                     "sfxpack: note: the stub %s has a security entry that records no certificate table ending the "
+                     "file; the entry is cleared\n",
+                     Printable(path).c_str());
+}
+
 int CreateCommand(const Words& words) {
     Args args("create", words);
     std::string output, stub, setup, project;
@@ -75,6 +90,7 @@ int CreateCommand(const Words& words) {
     PackInputs inputs;
     inputs.stub = ReadInput(stub);
     WarnIfInstaller(inputs.stub, stub);
+    RemoveStubSignature(inputs.stub, stub);
     inputs.setupProgram = ReadMemberFile(setup);
     inputs.projectFile = ReadMemberFile(project);
     for (const std::string& argument : supports) inputs.supportFiles.push_back(ReadMemberFile(argument));

@@ -111,7 +111,7 @@ bool LoadDirectory(const Bytes& file, Inspection& result) {
         if (counts[i] < 0)
             result.add(Severity::Warning, std::string("the ") + lists[i] + " list has the count " +
                                               std::to_string(counts[i]) + ", read as an empty list");
-    uint64_t trailerStart = result.fileSize - 8;
+    uint64_t trailerStart = file.size() - 8;
     if (result.directoryEnd < trailerStart)
         result.add(Severity::Warning, "the directory ends at " + std::to_string(result.directoryEnd) + ", " +
                                           std::to_string(trailerStart - result.directoryEnd) +

@@ -72,6 +72,9 @@ int VerifyCommand(const Words& words) {
     for (const Problem& problem : inspection.problems)
         if (problem.member < 0 || problem.severity == Severity::Warning)
             std::printf("%s: %s\n", problem.severity == Severity::Error ? "error" : "warning", problem.text.c_str());
+    if (inspection.certificateSize)
+        std::printf("signed: a %u-byte certificate table follows the archive (the signature is not checked)\n",
+                    inspection.certificateSize);
     size_t count = report.members.size();
     std::string shown = Printable(path);
     if (report.sound)

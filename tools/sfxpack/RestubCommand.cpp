@@ -37,6 +37,7 @@ int RestubCommand(const Words& words) {
     if (Inspect(stub).kind == FileKind::Installer)
         std::fprintf(stderr, "sfxpack: warning: the stub %s already ends with an archive; the new one hides it\n",
                      Printable(stubPath).c_str());
+    RemoveStubSignature(stub, stubPath);
     Bytes moved;
     try {
         moved = Restub(file, inspection, stub);
@@ -44,6 +45,9 @@ int RestubCommand(const Words& words) {
         throw Failure(ExitDamaged, Printable(path) + ": cannot move the archive: " + error.what());
     }
     WriteOutput(output, moved);
+    if (inspection.certificateSize)
+        std::fprintf(stderr, "sfxpack: note: %s was signed; %s carries no signature and must be signed again\n",
+                     Printable(path).c_str(), Printable(output).c_str());
     std::printf("%s: %zu-byte stub, archive moved by %lld bytes\n", Printable(output).c_str(), stub.size(),
                 (long long)stub.size() - (long long)ArchiveStart(inspection));
     return ExitOk;

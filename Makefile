@@ -1,4 +1,4 @@
-# A thin front for the two CMake builds: `make` builds both, `make test` builds and runs every test.
+# A thin front for the CMake builds: `make` builds the two stubs and the host tools, `make test` builds and runs every test.
 .PHONY: all deps host win32 win64 test demo fuzz bench check clean
 
 all: win32 win64 host

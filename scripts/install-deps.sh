@@ -6,11 +6,12 @@ set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
-# Host build, stub build, end-to-end runs under Wine, fuzzing, static checks, benchmarks.
+# Host build, stub build, end-to-end runs under Wine (signed installers: osslsigncode, openssl),
+# fuzzing, static checks, benchmarks.
 want=(cmake make g++ libgtest-dev zlib1g-dev libdeflate-dev
       g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev osslsigncode
       clang libclang-rt-14-dev cppcheck clang-tidy
-      unzip 7zip gnuplot-nox valgrind python3 qemu-user-static)
+      openssl unzip 7zip gnuplot-nox valgrind python3 qemu-user-static)
 want_i386=(wine wine64 wine32:i386)
 
 missing=()

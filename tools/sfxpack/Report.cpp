@@ -49,7 +49,8 @@ static std::string Column(const std::string& text, size_t width, bool right = tr
 static std::string CertificateText(const Inspection& inspection) {
     return "a certificate table at " + std::to_string(inspection.certificateOffset) + ", " +
            std::to_string(inspection.certificateSize) + " bytes, after " +
-           std::to_string(inspection.certificatePadding) + " bytes of padding (the signature is not checked)";
+           std::to_string(inspection.certificatePadding) + (inspection.certificatePadding == 1 ? " byte" : " bytes") +
+           " of padding (the signature is not checked)";
 }
 
 std::string ListText(const Inspection& inspection, const std::string& path) {

@@ -60,10 +60,13 @@ uint32_t Le32(const sfx::Bytes& bytes, size_t at) {
            (uint32_t)bytes.at(at + 3) << 24;
 }
 
-class Signed : public ::testing::TestWithParam<const Stub*> {
+// The prefix locked for the whole test, as every Wine user of the machine shares c:\_setup.
+class Signed : public ::testing::Test {
 protected:
+    virtual const Stub& stubUnderTest() const { return Win64Stub(); }
+
     void SetUp() override {
-        stub = *GetParam();
+        stub = stubUnderTest();
         ASSERT_TRUE(HostExists(stub.exe)) << "build the " << stub.name << " preset first";
         ASSERT_FALSE(SigningFolder().empty()) << "openssl could not make a certificate";
         ASSERT_FALSE(WinePrefix().empty()) << "scripts/wine-prefix.sh failed";
@@ -79,7 +82,10 @@ protected:
         if (lock >= 0) close(lock);
     }
 
-    void clear() { std::system(("rm -rf '" + DriveC() + "/_setup' '" + DriveC() + "/dist' '" + DriveC() + "/probe.txt'").c_str()); }
+    void clear() {
+        std::string c = DriveC();
+        std::system(("rm -rf '" + c + "/_setup' '" + c + "/dist' '" + c + "/probe.txt'").c_str());
+    }
 
     // The sample files behind the stub, the last one's length chosen so that the archive ends on a
     // multiple of 8 or not.
@@ -117,47 +123,56 @@ protected:
     NamedFiles files;
 };
 
-TEST_P(Signed, SignedInstallersUnpackStartTheSetupProgramAndCleanUp) {
-    struct Row {
-        const char* what;
-        bool aligned;  // the archive ends on a multiple of 8: no padding before the table
-        bool nested;   // a second signature nested into the first
-    };
-    std::vector<Row> rows = {{"aligned", true, false}, {"padded", false, false}, {"padded, nested", false, true}};
-    // The 32-bit loader may run under an emulator: one run covers padding and nesting there.
-    if (stub.name == "win32") rows = {rows.back()};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        clear();
-        sfx::Bytes image = build(row.aligned), signedImage = Sign(image, false);
-        if (row.nested) signedImage = Sign(signedImage, true);
-        ASSERT_GT(signedImage.size(), image.size());
-        ASSERT_TRUE(Verifies(signedImage));
-        ASSERT_NE(Le32(signedImage, signedImage.size() - 4), 9610u);  // no trailer at the end any more
+struct SignedCase {
+    const char* name;
+    const Stub& (*stub)();
+    bool aligned;  // the archive ends on a multiple of 8: no padding before the table
+    bool nested;   // a second signature nested into the first
+};
+// The 32-bit loader may run under an emulator: one case covers padding and nesting there. Its
+// name is the stub's, which gives it the wine32 label.
+const SignedCase SignedRows[] = {
+    {"Aligned", Win64Stub, true, false},
+    {"Padded", Win64Stub, false, false},
+    {"PaddedNested", Win64Stub, false, true},
+    {"win32", Win32Stub, false, true},
+};
 
-        WineRun result = run(signedImage);
-        EXPECT_EQ(result.exitCode, 0);
-        EXPECT_TRUE(result.boxes().empty()) << result.trace;
-        for (auto& [name, data] : files) EXPECT_EQ(ReadHostFile(DriveC() + "/_setup/" + name), data) << name;
-        EXPECT_EQ(result.started(), std::vector<std::string>{InstallerLine}) << result.trace;
-        EXPECT_EQ(probeNote(), InstallerLine + "\n");
+class SignedInstallers : public Signed, public ::testing::WithParamInterface<SignedCase> {
+    const Stub& stubUnderTest() const override { return GetParam().stub(); }
+};
 
-        result = run(signedImage, "q");
-        EXPECT_EQ(result.exitCode, 0);
-        EXPECT_TRUE(result.boxes().empty()) << result.trace;
-        EXPECT_FALSE(HostExists(DriveC() + "/_setup"));
-    }
+TEST_P(SignedInstallers, UnpackStartTheSetupProgramAndCleanUp) {
+    const SignedCase& row = GetParam();
+    sfx::Bytes image = build(row.aligned), signedImage = Sign(image, false);
+    if (row.nested) signedImage = Sign(signedImage, true);
+    ASSERT_GT(signedImage.size(), image.size());
+    ASSERT_TRUE(Verifies(signedImage));
+    ASSERT_NE(Le32(signedImage, signedImage.size() - 4), 9610u);  // no trailer at the end any more
+
+    WineRun result = run(signedImage);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(result.boxes().empty()) << result.trace;
+    for (auto& [name, data] : files) EXPECT_EQ(ReadHostFile(DriveC() + "/_setup/" + name), data) << name;
+    EXPECT_EQ(result.started(), std::vector<std::string>{InstallerLine}) << result.trace;
+    EXPECT_EQ(probeNote(), InstallerLine + "\n");
+
+    result = run(signedImage, "q");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(result.boxes().empty()) << result.trace;
+    EXPECT_FALSE(HostExists(DriveC() + "/_setup"));
 }
 
+INSTANTIATE_TEST_SUITE_P(Signed, SignedInstallers, ::testing::ValuesIn(SignedRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // What refuses to be an installer needs no second loader.
-class SignedWide : public Signed {};
+TEST_F(Signed, ASignedBareStubDoesNothing) { expectNothingDone(run(Sign(stubBytes, false))); }
 
-TEST_P(SignedWide, ASignedBareStubAndADamagedSecurityEntryDoNothing) {
-    expectNothingDone(run(Sign(stubBytes, false)));
-
-    // The table's size made 8 bytes short, so that it no longer ends the file: no trailer then.
+TEST_F(Signed, ADamagedSecurityEntryIsAFileWithoutATrailer) {
+    // The table's size made 8 bytes short, so that it no longer ends the file.
     sfx::Bytes damaged = Sign(build(false), false);
-    size_t pe = Le32(damaged, 0x3C), optional = pe + 24;
+    size_t optional = Le32(damaged, 0x3C) + 24;
     size_t entry = optional + (damaged.at(optional + 1) == 0x02 ? 112 : 96) + 4 * 8;
     uint32_t size = Le32(damaged, entry + 4) - 8;
     for (int i = 0; i < 4; ++i) damaged[entry + 4 + i] = (uint8_t)(size >> (8 * i));
@@ -165,8 +180,3 @@ TEST_P(SignedWide, ASignedBareStubAndADamagedSecurityEntryDoNothing) {
 }
 
 }  // namespace
-
-INSTANTIATE_TEST_SUITE_P(Stub, Signed, ::testing::Values(&Win64Stub(), &Win32Stub()),
-                         [](const auto& info) { return info.param->name; });
-INSTANTIATE_TEST_SUITE_P(Stub, SignedWide, ::testing::Values(&Win64Stub()),
-                         [](const auto& info) { return info.param->name; });

@@ -9,9 +9,11 @@ Archive::~Archive() {
     if (file && file != InvalidFile()) CloseFile(file);
 }
 
-// The PE headers are read through the file routines; every offset asked for lies inside the file.
+// The PE headers are read through the file routines at offsets inside the file. A failed seek
+// has shown its box, and the read goes on as the directory's loads do: what it brings is checked
+// like any other bytes.
 static int32_t ReadAt(void* file, uint32_t offset, void* buffer, int32_t count) {
-    if (SeekFile((FileHandle)file, (int32_t)offset, SeekBegin) < 0) return -1;
+    SeekFile((FileHandle)file, (int32_t)offset, SeekBegin);
     return ReadFileBytes((FileHandle)file, buffer, count);
 }
 

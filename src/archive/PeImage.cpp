@@ -3,13 +3,17 @@
 #include "archive/PeImage.h"
 #include "archive/Archive.h"
 
-static uint32_t Le16(const unsigned char* bytes) { return (uint32_t)bytes[0] | (uint32_t)bytes[1] << 8; }
+// Inlined: each read is then one load on x86, where the stub's size is counted.
+#define SFX_INLINE inline __attribute__((always_inline))
 
-static uint32_t Le32(const unsigned char* bytes) { return Le16(bytes) | Le16(bytes + 2) << 16; }
+static SFX_INLINE uint32_t Le16(const unsigned char* bytes) { return (uint32_t)bytes[0] | (uint32_t)bytes[1] << 8; }
 
-int ReadPeHeaders(ReadAtFn read, void* source, uint32_t fileSize, PeHeaders* headers) {
+static SFX_INLINE uint32_t Le32(const unsigned char* bytes) { return Le16(bytes) | Le16(bytes + 2) << 16; }
+
+// Inlined into the stub's one caller, where the fields then live in registers.
+static SFX_INLINE int ReadHeaders(ReadAtFn read, void* source, uint32_t fileSize, PeHeaders* headers) {
     unsigned char bytes[PeHeadersToSecurityEnd];
-    if (fileSize < DosHeaderSize || read(source, 0, bytes, DosHeaderSize) != DosHeaderSize) return 0;
+    if (read(source, 0, bytes, DosHeaderSize) != DosHeaderSize) return 0;
     uint32_t pe = Le32(bytes + DosPeOffsetField);
     if (Le16(bytes) != DosSignature || pe > fileSize - PeOptionalHeader) return 0;
     // A read that meets the end of the file delivers less: the lengths below are checked against it.
@@ -38,10 +42,14 @@ int ReadPeHeaders(ReadAtFn read, void* source, uint32_t fileSize, PeHeaders* hea
     return 1;
 }
 
+int ReadPeHeaders(ReadAtFn read, void* source, uint32_t fileSize, PeHeaders* headers) {
+    return fileSize >= DosHeaderSize && ReadHeaders(read, source, fileSize, headers);
+}
+
 int32_t FindCertificateTable(ReadAtFn read, void* source, int32_t fileSize, CertificateTable* table) {
     PeHeaders headers;
-    table->size = table->padding = 0;
-    if (fileSize <= 0 || !ReadPeHeaders(read, source, (uint32_t)fileSize, &headers)) return 0;
+    // Too short for the DOS header, or too long for 32 signed bits.
+    if (fileSize < DosHeaderSize || !ReadHeaders(read, source, (uint32_t)fileSize, &headers)) return 0;
     uint32_t offset = headers.certificateOffset, size = headers.certificateSize;
     // Unsigned arithmetic throughout: a table that wraps or lies beyond the file fails here too,
     // and one that starts inside the headers, or leaves no room for a trailer, is no table.

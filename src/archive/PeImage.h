@@ -41,8 +41,8 @@ struct PeHeaders {
     uint32_t certificateSize;
 };
 
-// A certificate table that lies inside the file and ends it (size 0 when there is none), and
-// the zero bytes that stand between the archive's trailer and the table.
+// A certificate table that lies inside the file and ends it, and the zero bytes that stand
+// between the archive's trailer and the table.
 struct CertificateTable {
     uint32_t offset;
     uint32_t size;
@@ -52,7 +52,8 @@ struct CertificateTable {
 // 1 when the file starts with "MZ" and its PE signature and file header lie inside it.
 int ReadPeHeaders(ReadAtFn read, void* source, uint32_t fileSize, PeHeaders* headers);
 
-// Where the archive's trailer ends in a signed file, or 0 when none stands there. The table is
-// filled when the security entry records one that ends the file exactly and leaves room for the
-// headers and a trailer before it; the trailer may stand behind at most 7 zero bytes.
+// Where the archive's trailer ends in a signed file, or 0 when none stands there. The table's
+// offset and size are filled when the security entry records one that ends the file exactly and
+// leaves room for the headers and a trailer before it (the caller sets size 0 beforehand to tell);
+// the trailer may stand behind at most 7 zero bytes, and padding is filled when it does.
 int32_t FindCertificateTable(ReadAtFn read, void* source, int32_t fileSize, CertificateTable* table);

@@ -54,7 +54,12 @@ TEST(Signed, WithoutATrailerBeforeTheTableTheFileIsToldApart) {
          "not an installer: a signed executable without an archive"},
         {"trailer damaged", [] { Bytes f = Installer(false); f.back() ^= 1; return SignedCopy(f, false); }(),
          FileKind::Truncated, "bytes lie between the executable image and its certificate table"},
-        {"table short of the end", [] { Bytes f = SignedCopy(Installer(true), true); Put32(f, SecurityEntryOf(true) + 4, 0x5A0); return f; }(),
+        {"table short of the end",
+         [] {
+             Bytes f = SignedCopy(Installer(true), true);
+             Put32(f, SecurityEntryOf(true) + 4, 0x5A0);
+             return f;
+         }(),
          FileKind::Truncated, "8 bytes follow the executable image"},
     };
     for (const auto& row : rows) {

@@ -69,6 +69,14 @@ TEST(Signed, WithoutATrailerBeforeTheTableTheFileIsToldApart) {
     }
 }
 
+TEST(Signed, AnArchiveBehindASignedStubIsFlagged) {
+    Bytes file = sfx::BuildInstaller(SignedCopy(PeImageOf(0x400, false), false), {"s", "s", {}, {}, ""},
+                                     {{"s", ToBytes("x"), sfx::Stored}});
+    Inspection in = sfx::Inspect(file);
+    EXPECT_FALSE(in.hasErrors());
+    EXPECT_TRUE(Mentions(in, "that does not end the file: Windows sees a broken signature"));
+}
+
 TEST(Signed, RestubLeavesTheTableBehind) {
     Bytes plain = Installer(false), signedFile = SignedCopy(plain, false);
     Bytes moved = sfx::Restub(signedFile, sfx::Inspect(signedFile), PeStub(0x800));

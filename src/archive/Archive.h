@@ -34,7 +34,7 @@ public:
     IntArray memberOffsets;
     IntArray memberSizes;
     IntArray memberMethods;
-    int32_t fileSize;        // bounds every member read
+    int32_t fileSize;        // bounds every member read: where the trailer ends (before a signature)
 };
 
 // Inflates a deflated member's stored bytes (a 32-bit size U, then a zlib stream) into a new

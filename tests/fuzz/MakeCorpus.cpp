@@ -20,6 +20,35 @@ Bytes Stub() {
     return stub;
 }
 
+void Put32(Bytes& bytes, size_t at, uint32_t value) { WriteLittle32(&bytes.at(at + 3) - 3, (int32_t)value); }
+
+// The smallest PE32 headers that carry a security entry: signature at 0x40, an optional header
+// of 0xE0 bytes with 16 directories, no sections.
+Bytes PeStub() {
+    Bytes stub(0x200, 0);
+    stub[0] = 'M', stub[1] = 'Z';
+    Put32(stub, 0x3C, 0x40);
+    stub[0x40] = 'P', stub[0x41] = 'E';
+    stub[0x44] = 0x4C, stub[0x45] = 0x01;  // i386
+    stub[0x54] = 0xE0;                     // optional header size
+    stub[0x58] = 0x0B, stub[0x59] = 0x01;  // PE32
+    stub[0x58 + 92] = 16;                  // directory count
+    return stub;
+}
+
+// Signed as signing tools sign: zeros to a multiple of 8, then a certificate table (a fake one of
+// a real one's size) that the security entry records.
+Bytes Signed(Bytes file) {
+    file.resize((file.size() + 7) / 8 * 8, 0);
+    size_t table = file.size();
+    file.resize(table + 0x5A8, 0x30);
+    Put32(file, table, 0x5A8);
+    Put32(file, table + 4, 0x00020200);  // revision 2.0, PKCS#7 signed data
+    Put32(file, 0x58 + 96 + 32, (uint32_t)table);
+    Put32(file, 0x58 + 96 + 36, 0x5A8);
+    return file;
+}
+
 Bytes Repeating(size_t size) {
     static const char words[] = "setup install file folder program data\r\n";
     Bytes out(size);
@@ -77,6 +106,12 @@ std::vector<Seed> Seeds() {
         {{"setup.exe", Text("MZ"), sfx::Stored},
          {"c:\\setup.lst", Text("x"), sfx::Stored},
          {"d:\\x.dat", Text("y"), sfx::Stored}})});
+
+    // A signed installer: the trailer stands before the table, behind a byte of padding.
+    seeds.push_back({"signed", Signed(sfx::BuildInstaller(PeStub(), usual,
+        {{"setup.exe", Repeating(100), sfx::Stored},
+         {"setup.lst", Text("[setup]\r\n"), sfx::Stored},
+         {"a.dll", sfx::DeflateMember(Repeating(200)), sfx::Deflated}}))});
 
     seeds.push_back({"empty-lists", sfx::BuildInstaller(Stub(), sfx::Directory{"", "", {}, {}, ""}, {})});
 

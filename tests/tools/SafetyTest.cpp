@@ -155,6 +155,16 @@ TEST_F(Safety, OnlyAWindowsGuiImageThatEndsAtItsImageServesAsAStub) {
         {"bytes after", trailing, "1 bytes follow its image"},
         {"cut short", cut, "cut short"},
         {"an installer", read("good.exe"), "follow its image"},
+        // A signed stub serves once its table (and the zeros padding its image up to it) is gone.
+        {"signed", SignedCopy(PeImageOf(0x600, false), false), ""},
+        {"signed, padded", SignedCopy(PeImageOf(0x5FD, true), true), ""},
+        {"bytes after the table",
+         [] {
+             Bytes s = SignedCopy(PeImageOf(0x600, false), false);
+             s.push_back(0);
+             return s;
+         }(),
+         "follow its image"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

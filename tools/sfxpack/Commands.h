@@ -1,6 +1,7 @@
 // The sfxpack commands. Each takes the words after its name and returns the exit code, or
 // throws Failure.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 #include "Writer.h"
@@ -23,6 +24,13 @@ void RequireInstaller(const Inspection& inspection, const std::string& path);
 
 // Stops the command with exit 2 unless the bytes can serve as a stub.
 void RequireStub(ByteView stub, const std::string& path);
+
+// A signed stub made unsigned in place, with a note on stderr saying so.
+void RemoveStubSignature(Bytes& stub, const std::string& path);
+
+// The stub as create and restub put it before an archive, checked with RequireStub: the bytes
+// in place, or, when the stub is signed, a copy made unsigned in `copy` (stubs are small).
+ByteView UsableStub(ByteView stub, const std::string& path, Bytes& copy);
 
 // The help of a command, or the whole tool's for an empty name; null for an unknown command.
 const char* HelpText(const std::string& command);

@@ -46,6 +46,18 @@ void RequireStub(ByteView stub, const std::string& path) {
     if (!why.empty()) throw Failure(ExitUsage, "the stub " + Printable(path) + " can't be used: " + why);
 }
 
+ByteView UsableStub(ByteView stub, const std::string& path, Bytes& copy) {
+    PeHeaders headers;
+    if (HasSecurityEntry(stub, headers)) {
+        copy.assign(stub.begin(), stub.end());
+        RemoveStubSignature(copy, path);
+        stub = copy;
+    }
+    // Checked after the signature is gone: what is left must end where its image ends.
+    RequireStub(stub, path);
+    return stub;
+}
+
 // Refuses, from the sizes alone and before anything is read, inputs that can't make an
 // installer: every member's bytes, stored or deflated, lie in the installer below 2 GiB, and
 // sfxpack holds them in memory while packing.
@@ -60,6 +72,20 @@ static void RequireInputSizes(const std::string& stub, const Words& arguments) {
                                          " bytes (at " + Printable(PathOf(argument)) +
                                          "), more than an installer can hold");
     }
+}
+
+void RemoveStubSignature(Bytes& stub, const std::string& path) {
+    Unsigned done = RemoveSignature(stub);
+    if (done == Unsigned::TableRemoved)
+        std::fprintf(stderr,
+                     "sfxpack: note: the stub %s is signed; its certificate table is removed and its security entry "
+                     "cleared, since a signature can't cover what is appended; sign the installer instead\n",
+                     Printable(path).c_str());
+    else if (done == Unsigned::EntryCleared)
+        std::fprintf(stderr,
+                     "sfxpack: note: the stub %s has a security entry that records no certificate table ending the "
+                     "file; the entry is cleared\n",
+                     Printable(path).c_str());
 }
 
 // The files under a folder, every level down, in byte order of their paths relative to it so
@@ -142,8 +168,9 @@ int CreateCommand(const Words& words) {
     {
         // Checked in place: only its headers are read before it is found wanting.
         InputFile stubInput(stub);
-        RequireStub(stubInput.bytes(), stub);
-        inputs.stub.assign(stubInput.bytes().begin(), stubInput.bytes().end());
+        Bytes unsignedCopy;
+        ByteView usable = UsableStub(stubInput.bytes(), stub, unsignedCopy);
+        inputs.stub = unsignedCopy.empty() ? Bytes(usable.begin(), usable.end()) : std::move(unsignedCopy);
     }
     inputs.setupProgram = ReadMemberFile(setup);
     inputs.projectFile = ReadMemberFile(project);

@@ -110,7 +110,8 @@ bool LoadDirectory(ByteView file, Inspection& result) {
         if (counts[i] < 0)
             result.add(Severity::Warning, std::string("the ") + lists[i] + " list has the count " +
                                               std::to_string(counts[i]) + ", read as an empty list");
-    uint64_t trailerStart = result.fileSize - TrailerSize;
+    // The bytes given end with the trailer, which in a signed installer stands before the table.
+    uint64_t trailerStart = file.size() - TrailerSize;
     if (result.directoryEnd < trailerStart)
         result.add(Severity::Warning, "the directory ends at " + std::to_string(result.directoryEnd) + ", " +
                                           std::to_string(trailerStart - result.directoryEnd) +

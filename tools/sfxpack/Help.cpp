@@ -59,7 +59,9 @@ static const char* const CreateHelp =
     "FILE is a path, packed under its base name, or NAME=PATH to pack PATH as NAME;\n"
     "write =PATH for a path that holds '=' itself. A member that deflate does not\n"
     "shrink is stored. Two members whose names differ only in case are refused.\n"
-    "The same inputs always give the same bytes.\n";
+    "The same inputs always give the same bytes. A signed stub loses its certificate\n"
+    "table and security entry (a signature can't cover what is appended): sign the\n"
+    "installer instead.\n";
 
 static const char* const ListHelp =
     "Usage: sfxpack list FILE [--json]\n"
@@ -70,8 +72,10 @@ static const char* const ListHelp =
     "\n"
     "  --json  the same as one JSON object on stdout, problems included. Fields:\n"
     "          file, size, kind (installer, truncated, not-installer),\n"
-    "          directoryLoaded, directoryOffset, stubSize, setupProgram, projectFile,\n"
-    "          supportFiles, furtherNames, finalText (the text after the tables);\n"
+    "          directoryLoaded, certificateTable (a signed installer's table: offset,\n"
+    "          size, padding; or null), directoryOffset, stubSize, setupProgram,\n"
+    "          projectFile, supportFiles, furtherNames, finalText (the text after\n"
+    "          the tables);\n"
     "          members: index, name, use (setup, project, support, -), offset,\n"
     "          stored, unpacked, method (stored, deflated, method-N), methodNumber,\n"
     "          saving (0 to 1), readBy (the entry the stub reads for the name),\n"
@@ -127,7 +131,8 @@ static const char* const ExtractHelp =
 static const char* const RestubHelp =
     "Usage: sfxpack restub FILE -o OUT [--stub NEW | --stub64] [-q]\n"
     "Writes OUT: the stub NEW followed by FILE's archive, with the member offsets and\n"
-    "the directory offset moved to match.\n"
+    "the directory offset moved to match. OUT is unsigned: sign it again. A signed\n"
+    "NEW stub loses its signature, as in create.\n"
     "\n"
     "  --stub NEW        the new stub executable; by default the one create packs\n"
     "  --stub64          the default 64-bit stub instead\n"

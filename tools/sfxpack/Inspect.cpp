@@ -23,9 +23,20 @@ void Inspection::add(Severity severity, const std::string& text, int32_t member)
 }
 
 // The trailer is missing: a plain file, a bare executable, or an installer cut short.
-static void ClassifyWithoutTrailer(Inspection& result) {
+static void ClassifyWithoutTrailer(ByteView file, const CertificateTable& table, Inspection& result) {
     std::string size = std::to_string(result.fileSize);
-    if (result.imageEnd < 0) {
+    if (table.size) {
+        // Signed, with no trailer before the table: only padding may lie between image and table.
+        int64_t sections = ImageEnd(file, false);
+        if (sections >= 0 && (uint64_t)sections + MaxCertificatePadding < table.offset) {
+            result.kind = FileKind::Truncated;
+            result.add(Severity::Error, std::to_string(table.offset - (uint64_t)sections) +
+                                            " bytes lie between the executable image and its certificate table but "
+                                            "no archive trailer stands before the table: the installer is damaged");
+        } else {
+            result.add(Severity::Error, "not an installer: a signed executable without an archive");
+        }
+    } else if (result.imageEnd < 0) {
         result.add(Severity::Error, "not an installer: the file does not end with the archive signature");
     } else if ((uint64_t)result.imageEnd > result.fileSize) {
         result.kind = FileKind::Truncated;
@@ -225,14 +236,8 @@ static void CheckOverlaps(Inspection& result) {
                                           (intoDirectory == 1 ? "y runs" : "ies run") + " past the directory offset");
 }
 
-Inspection Inspect(ByteView file) {
-    Inspection result;
-    result.fileSize = file.size();
-    result.imageEnd = ImageEnd(file);
-    if (file.size() < TrailerSize || Get32(file, file.size() - 4) != Signature) {
-        ClassifyWithoutTrailer(result);
-        return result;
-    }
+// Everything from the trailer on, in the bytes that end with it.
+static void InspectArchive(ByteView file, Inspection& result) {
     result.kind = FileKind::Installer;
     result.directoryOffset = Get32(file, file.size() - TrailerSize);
     uint64_t trailerStart = file.size() - TrailerSize;
@@ -240,10 +245,10 @@ Inspection Inspect(ByteView file) {
         result.add(Severity::Error, "the directory offset " + std::to_string(result.directoryOffset) +
                                         " points outside the archive (the trailer begins at " +
                                         std::to_string(trailerStart) + ")");
-        return result;
+        return;
     }
     result.directoryLoaded = LoadDirectory(file, result);
-    if (!result.directoryLoaded) return result;
+    if (!result.directoryLoaded) return;
     CheckTables(result);
     FirstEntries first = CheckMembers(file, result);
     CheckNamedFile(result, first, result.setupProgram, Role::SetupProgram, "set-up program");
@@ -254,6 +259,35 @@ Inspection Inspect(ByteView file) {
     CheckOverlaps(result);
     AddNameWarnings(result);
     ReportMembers(file, result);
+}
+
+Inspection Inspect(ByteView file) {
+    Inspection result;
+    result.fileSize = result.archiveEnd = file.size();
+    result.imageEnd = ImageEnd(file);
+    if (file.size() >= TrailerSize && Get32(file, file.size() - 4) == Signature) {
+        InspectArchive(file, result);
+        // A stub signed before the archive was appended: its entry now points into the file.
+        PeHeaders headers;
+        if (HasSecurityEntry(file, headers))
+            result.add(Severity::Warning,
+                       "the security entry records a certificate table at " +
+                           std::to_string(headers.certificateOffset) + " (" + std::to_string(headers.certificateSize) +
+                           " bytes) that does not end the file: Windows sees a broken signature (restub clears it)");
+        return result;
+    }
+    CertificateTable table;
+    int32_t trailerEnd = FindCertificates(file, table);
+    if (!trailerEnd) {
+        ClassifyWithoutTrailer(file, table, result);
+        return result;
+    }
+    result.certificateOffset = table.offset;
+    result.certificateSize = table.size;
+    result.certificatePadding = table.padding;
+    result.archiveEnd = (uint64_t)trailerEnd;
+    // Members and directory are bounded by the trailer, as the stub bounds its reads.
+    InspectArchive(ByteView(file.data(), (size_t)trailerEnd, file.mapped()), result);
     return result;
 }
 

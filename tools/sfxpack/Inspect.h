@@ -54,6 +54,12 @@ struct Inspection {
     FileKind kind = FileKind::NotInstaller;
     uint64_t fileSize = 0;
     int64_t imageEnd = -1;  // end of the executable image, -1 when the file is no PE
+    // A signed installer: the certificate table that ends the file (size 0 when there is none),
+    // and the zero bytes between the trailer and it. The signature is there; nothing checks it.
+    uint32_t certificateOffset = 0;
+    uint32_t certificateSize = 0;
+    uint32_t certificatePadding = 0;
+    uint64_t archiveEnd = 0;  // where the trailer ends: the end of the file unless signed
     int32_t directoryOffset = 0;
     bool directoryLoaded = false;  // all nine items read, as the stub needs them
     uint64_t directoryEnd = 0;     // just past the last byte read for the directory
@@ -76,6 +82,8 @@ struct Inspection {
     bool hasErrors() const;
 };
 
+// The trailer is looked for as the stub looks: at the end of the file, else before the
+// certificate table of a signed file. Members must lie before the trailer's end.
 Inspection Inspect(ByteView file);
 
 // A member's outcome when read as the stub reads it.

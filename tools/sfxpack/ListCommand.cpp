@@ -90,6 +90,9 @@ int VerifyCommand(const Words& words) {
     }
     // Member faults are shown above; the rest concern the archive as a whole.
     PrintProblems(inspection, [](const Problem& p) { return p.member < 0 || p.severity == Severity::Warning; });
+    if (inspection.certificateSize && !quiet)
+        std::printf("signed: a %u-byte certificate table follows the archive (the signature is not checked)\n",
+                    inspection.certificateSize);
     size_t count = report.members.size();
     std::string shown = Printable(path);
     if (report.sound) {

@@ -47,6 +47,14 @@ static std::string Column(const std::string& text, size_t width, bool right = tr
     return right ? pad + text : text + pad;
 }
 
+// Signing is only seen, never checked: the table is there, whatever it holds.
+static std::string CertificateText(const Inspection& inspection) {
+    return "a certificate table at " + std::to_string(inspection.certificateOffset) + ", " +
+           std::to_string(inspection.certificateSize) + " bytes, after " +
+           std::to_string(inspection.certificatePadding) + (inspection.certificatePadding == 1 ? " byte" : " bytes") +
+           " of padding (the signature is not checked)";
+}
+
 std::string ListText(const Inspection& inspection, const std::string& path) {
     std::string out = Printable(path) + ": " + std::to_string(inspection.fileSize) + " bytes";
     // Only a directory that loaded tells where the stub ends and what the installer holds.
@@ -55,6 +63,7 @@ std::string ListText(const Inspection& inspection, const std::string& path) {
     } else {
         out += ", stub " + std::to_string(ArchiveStart(inspection)) + " bytes, directory at " +
                std::to_string(inspection.directoryOffset) + "\n";
+        if (inspection.certificateSize) out += "signed:          " + CertificateText(inspection) + "\n";
         out += "set-up program:  " + Printable(inspection.setupProgram) + "\n";
         out += "project file:    " + Printable(inspection.projectFile) + "\n";
         out += "support files:  ";
@@ -139,6 +148,12 @@ std::string ListJson(const Inspection& inspection, const std::string& path) {
     out += "  \"size\": " + std::to_string(inspection.fileSize) + ",\n";
     out += std::string("  \"kind\": \"") + KindName(inspection.kind) + "\",\n";
     out += "  \"directoryLoaded\": " + std::string(loaded ? "true" : "false") + ",\n";
+    if (inspection.certificateSize)
+        out += "  \"certificateTable\": {\"offset\": " + std::to_string(inspection.certificateOffset) +
+               ", \"size\": " + std::to_string(inspection.certificateSize) +
+               ", \"padding\": " + std::to_string(inspection.certificatePadding) + "},\n";
+    else
+        out += "  \"certificateTable\": null,\n";
     if (inspection.kind == FileKind::Installer) {
         out += "  \"directoryOffset\": " + std::to_string(inspection.directoryOffset) + ",\n";
         if (loaded) out += "  \"stubSize\": " + std::to_string(ArchiveStart(inspection)) + ",\n";

@@ -27,13 +27,14 @@ Bytes Restub(ByteView file, const Inspection& inspection, ByteView stub) {
         throw RestubError("the installer's directory can't be read");
     for (const MemberEntry& member : inspection.members)
         if (!member.complete || member.offset < 0 || member.storedSize < 0 ||
-            (uint64_t)member.offset + (uint64_t)member.storedSize > file.size())
+            (uint64_t)member.offset + (uint64_t)member.storedSize > inspection.archiveEnd)
             throw RestubError("the member table does not place every member inside the file");
     uint64_t start = ArchiveStart(inspection);
     int64_t shift = (int64_t)stub.size() - (int64_t)start;
 
     Bytes out(stub.begin(), stub.end());
-    out.insert(out.end(), file.begin() + (int64_t)start, file.end());
+    // A signed installer's certificate table stays behind: it signed the old file, not this one.
+    out.insert(out.end(), file.begin() + (int64_t)start, file.begin() + (int64_t)inspection.archiveEnd);
     auto moved = [&](int64_t offset) {
         int64_t result = offset + shift;
         if (result < 0 || result > INT32_MAX) throw RestubError("the new stub pushes the archive beyond 2 GiB");

@@ -46,16 +46,17 @@ int RestubCommand(const Words& words) {
     Inspection inspection = Inspect(file);
     RequireInstaller(inspection, path);
     // The new installer's size is known from the sizes alone: refused before the stub is read.
+    // A signed installer's certificate table stays behind.
     int64_t stubSize = InputSize(stubPath);
-    uint64_t archive = file.size() - std::min<uint64_t>(ArchiveStart(inspection), file.size());
+    uint64_t archive = inspection.archiveEnd - std::min<uint64_t>(ArchiveStart(inspection), inspection.archiveEnd);
     if (stubSize >= 0 && (uint64_t)stubSize + archive > MaxFileSize)
         throw Failure(ExitUsage, "restub: a " + std::to_string(stubSize) + "-byte stub and a " +
                                      std::to_string(archive) + "-byte archive come to more than " +
                                      std::to_string(MaxFileSize) + " bytes, more than an installer can hold");
     // Checked in place: only its headers are read before it is found wanting.
     InputFile stubInput(stubPath);
-    ByteView stub = stubInput.bytes();
-    RequireStub(stub, stubPath);
+    Bytes unsignedCopy;
+    ByteView stub = UsableStub(stubInput.bytes(), stubPath, unsignedCopy);
     Bytes moved;
     try {
         moved = Restub(file, inspection, stub);
@@ -63,6 +64,9 @@ int RestubCommand(const Words& words) {
         throw Failure(ExitDamaged, Printable(path) + ": cannot move the archive: " + error.what());
     }
     WriteOutput(output, moved);
+    if (inspection.certificateSize)
+        std::fprintf(stderr, "sfxpack: note: %s was signed; %s carries no signature and must be signed again\n",
+                     Printable(path).c_str(), Printable(output).c_str());
     if (!quiet)
         std::fprintf(stderr, "%s: %zu-byte stub, archive moved by %lld bytes\n", Printable(output).c_str(),
                      stub.size(), (long long)stub.size() - (long long)ArchiveStart(inspection));

@@ -355,9 +355,20 @@ INSTANTIATE_TEST_SUITE_P(Wide, MemberNames, ::testing::ValuesIn(NamesCaseRows), 
 TEST_F(Wide, AnInstallerFromSfxpackMovedBehindALargerStubUnpacksTheSameBytes) {
     std::string work = DriveC() + "/pack";
     for (auto& [name, data] : files) WriteHostFile(work + "/" + name, data);
-    // The same stub with 4 KB more behind its image, as a signing tool might leave it.
+    // The same stub 4 KB larger: its sections' raw data moved 4 KB further into the file, as a
+    // larger file alignment would lay it out. It still ends at its image, as sfxpack requires.
     sfx::Bytes larger = stubBytes;
-    larger.resize(stubBytes.size() + 4096, 0);
+    size_t pe = (size_t)ReadLittle32(&larger[0x3C]), sections = larger[pe + 6] | larger[pe + 7] << 8;
+    size_t table = pe + 24 + (larger[pe + 20] | larger[pe + 21] << 8);
+    uint32_t first = UINT32_MAX;
+    for (size_t i = 0; i < sections; ++i)
+        if (uint32_t raw = (uint32_t)ReadLittle32(&larger[table + 40 * i + 20])) first = std::min(first, raw);
+    ASSERT_LT(first, larger.size());
+    larger.insert(larger.begin() + first, 4096, 0);
+    for (size_t i = 0; i < sections; ++i) {
+        uint8_t* raw = &larger[table + 40 * i + 20];
+        if (ReadLittle32(raw)) WriteLittle32(raw, ReadLittle32(raw) + 4096);
+    }
     WriteHostFile(work + "/larger.exe", larger);
     std::string pack = std::string(SFXPACK_PATH) + " ";
     std::string in = "'" + work + "/";

@@ -16,6 +16,7 @@ public:
     ByteView() = default;
     ByteView(const uint8_t* data, size_t size, bool fromMapping = false)
         : bytes(data), length(size), isMapped(fromMapping) {}
+    // cppcheck-suppress noExplicitConstructor ; a vector passes wherever its view is wanted
     ByteView(const Bytes& vector) : bytes(vector.data()), length(vector.size()) {}  // NOLINT: a view of it
     const uint8_t* data() const { return bytes; }
     size_t size() const { return length; }

@@ -1,38 +1,56 @@
-# A thin front for the two CMake builds: `make` builds both, `make test` builds and runs every test.
-.PHONY: all deps host win32 win64 test demo fuzz bench check clean
+# A thin front for the CMake builds: `make` builds sfxpack for users (with the stubs it packs),
+# `make test` builds everything and runs every test. Each target installs only what it needs.
+.PHONY: all release asan win32 win64 winpack test demo fuzz bench check package clean \
+        deps-build deps-wine deps-all
 
-all: win32 win64 host
+all: release
 
-deps:
-	@bash scripts/install-deps.sh
+deps-build:
+	@bash scripts/install-deps.sh build
+deps-wine:
+	@bash scripts/install-deps.sh wine
+deps-all:
+	@bash scripts/install-deps.sh all
 
-win32: deps
+release: deps-build
+	cmake --preset release >/dev/null
+	cmake --build --preset release -j2
+
+win32: deps-build
 	cmake --preset win32 >/dev/null
 	cmake --build --preset win32 -j2
 
-win64: deps
+win64: deps-build
 	cmake --preset win64 >/dev/null
 	cmake --build --preset win64 -j2
 
-host: deps
-	cmake --preset host >/dev/null
-	cmake --build --preset host -j2
+winpack: deps-build
+	cmake --preset winpack >/dev/null
+	cmake --build --preset winpack -j2
 
-test: win32 win64 host
-	ctest --preset host -j2
+# The developers' build: the tests and sfxpack with AddressSanitizer and UBSan.
+asan: deps-all
+	cmake --preset asan >/dev/null
+	cmake --build --preset asan -j2
 
-demo: win32 host
+test: deps-all win32 win64 winpack asan
+	ctest --preset asan -j2
+
+demo: deps-wine win32 release
 	@bash scripts/demo.sh
 
-fuzz: deps
+package: release
+	cd build/release && cpack >/dev/null && ls -l package/*.deb
+
+fuzz: deps-all
 	cmake --preset fuzz >/dev/null
 	cmake --build --preset fuzz -j2
 	@bash scripts/fuzz.sh
 
-check: deps
+check: deps-all
 	@bash scripts/static-checks.sh
 
-bench: win32 deps
+bench: deps-all win32
 	@bash bench/run
 
 clean:

@@ -4,12 +4,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-pack=build/host/sfxpack
+pack=build/release/sfxpack
 out=build/demo
 mkdir -p "$out"
 
 echo "== Packing $out/demo-setup.exe"
-"$pack" create -o "$out/demo-setup.exe" --stub build/win32/sfxstub.exe \
+"$pack" create -o "$out/demo-setup.exe" \
   --setup setup.exe=build/win32/demosetup.exe --project demo/demo.lst \
   --support demo/readme.txt --support demo/license.txt --support demo/colors.ini
 "$pack" list "$out/demo-setup.exe"

@@ -1,20 +1,31 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that the two builds and the tests need, and only those still
-# missing; then makes sure 32-bit Windows programs can run under Wine on this kernel.
+# Installs the Debian packages that a make target needs, and only those still missing:
+#   build  what the builds need: sfxpack, the stubs, sfxpack.exe and the Debian package (make)
+#   wine   that and Wine, with 32-bit Windows programs made to run on this kernel (make demo)
+#   all    everything: the tests, fuzzing, static checks and benchmarks too (make test)
 set -euo pipefail
+need=${1:-all}
+case $need in build|wine|all) ;; *) echo "install-deps: say build, wine or all, not $need" >&2; exit 2 ;; esac
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
-# Host build, stub build, end-to-end runs under Wine, fuzzing, static checks, benchmarks.
-want=(cmake make g++ libgtest-dev zlib1g-dev libdeflate-dev
-      g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev osslsigncode
-      clang libclang-rt-14-dev cppcheck clang-tidy
-      unzip 7zip gnuplot-nox valgrind python3 qemu-user-static)
-want_i386=(wine wine64 wine32:i386)
+# The stubs build zlib from its source package, unpacked with tar and patch.
+want=(cmake make g++ zlib1g-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
+      bzip2 xz-utils patch)
+want_i386=()
+if [ "$need" != build ]; then
+  want+=(wine wine64 qemu-user-static)
+  want_i386+=(wine32:i386)
+fi
+if [ "$need" = all ]; then
+  # Tests, signing tests, fuzzing, static checks, benchmarks.
+  want+=(libgtest-dev libdeflate-dev osslsigncode clang libclang-rt-14-dev cppcheck clang-tidy
+         unzip 7zip gnuplot-nox valgrind python3)
+fi
 
 missing=()
-for p in "${want[@]}" "${want_i386[@]}"; do
+for p in "${want[@]}" ${want_i386[@]+"${want_i386[@]}"}; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
     missing+=("$p")
   fi
@@ -23,12 +34,14 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "install-deps: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if [ ${#want_i386[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
   fi
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+[ "$need" != build ] || exit 0
 
 # Wine's 32-bit loader is an i386 program. Some kernels can't run those natively; there the
 # loader runs under qemu's user-mode emulator, registered with binfmt_misc.
@@ -45,4 +58,10 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
     echo ":qemu-i386:M::$magic:$mask:/usr/bin/qemu-i386-static:F" | $SUDO tee "$binfmt/register" >/dev/null
   fi
   /usr/lib/wine/wine --version >/dev/null 2>&1 || { echo "install-deps: Wine's 32-bit loader does not run" >&2; exit 1; }
+fi
+
+# zlib's source package, for the stub's inflater built for size. Without it the stub build falls
+# back to Debian's libz.a and says so.
+if ! bash "$(dirname "$0")/fetch-zlib.sh" >/dev/null; then
+  echo "install-deps: zlib's source package could not be had; the stub will link Debian's libz.a (larger)"
 fi

@@ -2,7 +2,8 @@
 # Prepares the Wine prefix that the end-to-end tests, the demo and the benchmarks share, once per
 # machine and Wine version, and leaves its wineserver running so that each later run starts
 # quickly. Prints the prefix.
-# Usage: scripts/wine-prefix.sh [PREFIX]
+# Usage: scripts/wine-prefix.sh [PREFIX]    makes it if needed, then prints it
+#        scripts/wine-prefix.sh --path      prints where it is (or would be), nothing more
 #   default: $SFX_WINE_PREFIX, else ${XDG_CACHE_HOME:-$HOME/.cache}/sfx/wine-<Wine's version>
 # The prefix lives outside the clone so that every clean clone and CI run on a machine reuse it;
 # making one costs minutes, since the 32-bit half of Wine boots under qemu on some kernels.
@@ -12,6 +13,7 @@ wine64=/usr/lib/wine/wine64
 version=$("$wine64" --version 2>/dev/null | awk '{print $1}' | tr -c 'A-Za-z0-9.\n-' _)
 [ -n "$version" ] || version=wine-unknown
 default="${SFX_WINE_PREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/sfx/$version}"
+if [ "${1:-}" = --path ]; then realpath -m "$default"; exit 0; fi
 export WINEPREFIX="$(realpath -m "${1:-$default}")"
 export WINEDEBUG=-all
 # No Mono, no Gecko, no menu entries: none is needed, and each would slow the first boot.

@@ -49,10 +49,12 @@ TEST_F(Command, CreateListVerifyAndExtractGiveBackEveryFile) {
     ASSERT_EQ(run({"list", "setup out.exe"}), 0) << err;
     expectOut("set-up program:  setup.exe");
     expectOut("support files:   noise.bin");
+    expectOut("\n    0        1536 ");  // the index, then the offset behind the 0x600-byte stub
     expectOut("  setup    setup.exe\n");
     EXPECT_EQ(out.find("warning"), std::string::npos) << out;
     ASSERT_EQ(run({"list", "--json", "setup out.exe"}), 0) << err;
-    expectOut("{\"index\": 4, \"name\": \"README.TXT\", \"use\": \"support\", \"offset\": ");
+    expectOut("{\"index\": 4, \"name\": \"README.TXT\", \"nameHex\": \"524541444d452e545854\", \"use\": "
+              "\"support\", \"offset\": ");
     ASSERT_EQ(run({"verify", "setup out.exe"}), 0) << out << err;
     expectOut("sound, 6 members");
 
@@ -86,11 +88,14 @@ TEST_F(Command, HelpVersionAndUsageErrors) {
     EXPECT_EQ(run({"extract", "--help"}), 0);
     expectOut("Usage: sfxpack extract FILE [-d DIR]");
     EXPECT_EQ(run({"--version"}), 0);
-    EXPECT_EQ(out, "sfxpack 1.0.0\n");
+    EXPECT_EQ(out.rfind("sfxpack 1.0.0\nstub:", 0), 0u) << out;
 
     expectFailure(run({}), 2, "no command given");
     expectFailure(run({"list", "a", "b"}), 2, "one FILE only");
-    expectFailure(run({"create", "-o", "x.exe", "--setup", "a", "--project", "b"}), 2, "--stub is required");
+    expectFailure(run({"create", "-o", "x.exe", "--setup", "a"}), 2, "--project is required");
+    expectFailure(create("x.exe", {"--stub64"}), 2, "--stub and --stub64 are two choices of stub; give one");
+    expectFailure(run({"extract", "-x", "a"}), 2, "unknown option -x");
+    expectFailure(run({"verify", "-qv", "a"}), 2, "-q takes no value");
     expectFailure(create("x.exe", {"--level", "10"}), 2, "--level takes a number from 0 to 9, not 10");
     // The stub would never find a second member under a name that differs only in case.
     expectFailure(create("x.exe", {"--member", "SETUP.LST=in/extra.dat"}), 2, "two members are named SETUP.LST");
@@ -113,8 +118,7 @@ TEST_F(Command, BadInputGetsAClearMessageAndTheDocumentedExitCode) {
         expectFailure(run({command, "missing.exe"}), 2, "cannot read missing.exe: No such file or directory");
         expectFailure(run({command, "in"}), 2, "cannot read in: it is a folder");
     }
-    EXPECT_EQ(run({"list", "past.exe"}), 1);
-    expectOut("error: the directory offset");
+    expectFailure(run({"list", "past.exe"}), 1, "sfxpack: error: the directory offset");
     EXPECT_EQ(run({"verify", "past.exe"}), 1);
     expectFailure(run({"extract", "past.exe", "-d", "x"}), 1, "points outside the archive");
     expectFailure(run({"restub", "past.exe", "--stub", "stub.exe", "-o", "r.exe"}), 1, "cannot move the archive");
@@ -201,9 +205,11 @@ TEST_F(Command, OddWriterMadeArchivesListAndVerify) {
     write("odd.exe", Assemble(head, d.bytes));
 
     EXPECT_EQ(run({"list", "odd.exe"}), 0) << out << err;
-    expectOut("warning: the further names list has the count -7");
-    expectOut("warning: A.dll: the name repeats entry 1 (same bytes)");
-    expectOut("warning: a.DLL: the name repeats entry 1 with different bytes");
+    for (const char* warning : {"sfxpack: warning: the further names list has the count -7",
+                                "sfxpack: warning: A.dll: the name repeats entry 1 (same bytes)",
+                                "sfxpack: warning: a.DLL: the name repeats entry 1 with different bytes"})
+        EXPECT_NE(err.find(warning), std::string::npos) << warning << err;
+    EXPECT_EQ(out.find("warning"), std::string::npos) << out;
     EXPECT_EQ(run({"verify", "odd.exe"}), 0) << out << err;
     expectOut("setup.exe: deflated, no check value");
 }
@@ -237,4 +243,81 @@ TEST_F(Command, ABrokenStreamTheStubAcceptsIsWrittenWithAWarning) {
     EXPECT_EQ(read("out/setup.lst").size(), 9u);
     EXPECT_EQ(run({"verify", "broken.exe"}), 1);
     expectOut("note: the stub writes the declared 9 bytes all the same");
+}
+
+TEST_F(Command, AnInstalledToolFindsItsStubsBesideItself) {
+    fs::create_directories(path("inst/bin"));
+    fs::copy_file(SFXPACK_PATH, path("inst/bin/sfxpack"));
+    write("inst/share/sfx/sfxstub.exe", PeStub(0x700));
+    write("inst/share/sfx/sfxstub64.exe", PeStub(0x900));
+    tool = {path("inst/bin/sfxpack")};
+    ASSERT_EQ(run({"--version"}), 0) << err;
+    expectOut("stub:           " + path("inst/share/sfx/sfxstub.exe") + ", 1792 bytes\n");
+    expectOut("with --stub64:  " + path("inst/share/sfx/sfxstub64.exe") + ", 2304 bytes\n");
+
+    const std::vector<std::string> files = {"--setup", "in/setup.exe", "--project", "in/setup.lst"};
+    for (const auto& choice : std::vector<std::pair<std::vector<std::string>, int32_t>>{
+             {{}, 0x700}, {{"--stub64"}, 0x900}, {{"--stub", "stub.exe"}, 0x600}}) {
+        std::vector<std::string> words = {"create", "-o", "x.exe"};
+        words.insert(words.end(), files.begin(), files.end());
+        words.insert(words.end(), choice.first.begin(), choice.first.end());
+        ASSERT_EQ(run(words), 0) << err;
+        EXPECT_EQ(sfx::Inspect(read("x.exe")).members.at(0).offset, choice.second);
+    }
+    ASSERT_EQ(run({"restub", "x.exe", "-o", "y.exe", "--stub64"}), 0) << err;
+    EXPECT_EQ(sfx::Inspect(read("y.exe")).members.at(0).offset, 0x900);
+}
+
+TEST_F(Command, ShortOptionsAttachStandardInputAndQuiet) {
+    ASSERT_EQ(create("a.exe", {"-q"}), 0) << err;
+    EXPECT_TRUE(out.empty()) << out;
+    ASSERT_EQ(run({"list", "-"}, "a.exe"), 0) << err;
+    expectOut("-: ");
+    expectOut("  setup    setup.exe\n");
+    ASSERT_EQ(run({"verify", "-q", "-"}, "a.exe"), 0) << err;
+    EXPECT_TRUE(out.empty() && err.empty()) << out << err;
+    ASSERT_EQ(run({"extract", "-", "-dpiped", "-q", "*.dat"}, "a.exe"), 0) << err;
+    EXPECT_TRUE(out.empty()) << out;
+    EXPECT_EQ(read("piped/extra.dat"), read("in/extra.dat"));
+    ASSERT_EQ(run({"extract", "a.exe", "-dnamed", "--", "-"}), 2);  // after "--", "-" is a name
+    expectFailure(run({"list", "-"}, "in/noise.bin"), 2, "-: not an installer");
+}
+
+TEST_F(Command, CreateTakesFoldersInAStableOrder) {
+    write("in/sub/z.txt", TextLike(100, 5));
+    write("in/sub/deeper/a.txt", TextLike(100, 6));
+    ASSERT_EQ(run({"create", "-o", "f.exe", "--stub", "stub.exe", "--setup", "in/setup.exe", "--project",
+                   "PROJ.LST=in/setup.lst", "in"}),
+              0)
+        << err;
+    std::vector<std::string> names;
+    for (const sfx::MemberEntry& m : sfx::Inspect(read("f.exe")).members) names.push_back(m.name);
+    // The named files once; top-level files support the set-up, deeper ones ride along.
+    EXPECT_EQ(names, (std::vector<std::string>{"setup.exe", "PROJ.LST", "empty.txt", "extra.dat", "local name.txt",
+                                               "noise.bin", "sub\\deeper\\a.txt", "sub\\z.txt"}));
+    EXPECT_EQ(sfx::Inspect(read("f.exe")).supportFiles,
+              (std::vector<std::string>{"empty.txt", "extra.dat", "local name.txt", "noise.bin"}));
+    // An installer written into the folder is not packed into the next one.
+    for (int i = 0; i < 2; ++i)
+        ASSERT_EQ(run({"create", "-o", "in/self.exe", "--stub", "stub.exe", "--setup", "in/setup.exe", "--project",
+                       "in/setup.lst", "in"}),
+                  0)
+            << err;
+    EXPECT_EQ(sfx::Inspect(read("in/self.exe")).members.size(), 8u);
+    expectFailure(run({"create", "-o", "g.exe", "--stub", "stub.exe", "--setup", "in/setup.exe", "--project",
+                       "in/setup.lst", "in/noise.bin"}),
+                  2, "in/noise.bin is not a folder");
+}
+
+TEST_F(Command, JsonGivesNameBytesExactlyAndMethodsByName) {
+    Bytes head = PeStub(0x300);
+    write("odd.exe", sfx::BuildInstaller(head, {"setup.exe", "caf\xE9.lst", {}, {}, ""},
+                                         {{"setup.exe", ToBytes("EXE")}, {"caf\xE9.lst", ToBytes("L")},
+                                          {"\xC3\xA9t\xC3\xA9.txt", ToBytes("T")}, {"m7.bin", ToBytes("M"), 7}}));
+    run({"list", "--json", "odd.exe"});
+    for (const char* part : {"\"projectFile\": \"caf\\ufffd.lst\", \"projectFileHex\": \"636166e92e6c7374\"",
+                             "\"name\": \"\xC3\xA9t\xC3\xA9.txt\", \"nameHex\": \"c3a974c3a92e747874\"",
+                             "\"method\": \"stored\", \"methodNumber\": 0, \"saving\": 0.0000",
+                             "\"method\": \"method-7\", \"methodNumber\": 7"})
+        expectOut(part);
 }

@@ -41,3 +41,15 @@ TEST(SafePath, NamesStayInsideTheFolderOrAreRefused) {
     }
     EXPECT_FALSE(sfx::SafeRelativePath(std::string("a\0/../../x", 10), parts, why));
 }
+
+TEST(SafePath, WindowsRulesRefuseDevicesAndNamesWindowsWouldChange) {
+    std::vector<std::string> parts;
+    std::string why;
+    for (const char* name : {"CON", "sub\\nul.txt", "Aux", "prn.", "com1.log", "LPT9", "con .txt", "CONOUT$",
+                             "dir.\\x", "x ", "a?b", "a*b", "a|b", "a<b", "a\x01" "b", "a\"b"}) {
+        EXPECT_TRUE(sfx::SafeRelativePath(name, parts, why, false)) << name;
+        EXPECT_FALSE(sfx::SafeRelativePath(name, parts, why, true)) << name;
+    }
+    for (const char* name : {"console.txt", "com10", "lpt0", "nul_x", "a.b.c", "sub\\con1", ".hidden"})
+        EXPECT_TRUE(sfx::SafeRelativePath(name, parts, why, true)) << name;
+}

@@ -57,3 +57,16 @@ TEST(Pack, NamesTheStubCouldNotTellApartAreRefused) {
     inputs.supportFiles = {{"\xE9.txt", {}}};
     EXPECT_NO_THROW(sfx::Pack(inputs, {}));
 }
+
+TEST(Pack, ALargeMemberDeflatedInStepsGivesTheSameBytesAndMovesTheProgress) {
+    Bytes data = TextLike((3u << 20) + 5, 5);
+    for (int level : {1, 6, 9}) {
+        sfx::PackOptions options;
+        options.level = level;
+        options.keepCheck = level != 6;
+        std::vector<uint64_t> steps;
+        Bytes stepped = sfx::PackMember({"big", data}, options, [&](uint64_t read) { steps.push_back(read); }).stored;
+        EXPECT_EQ(stepped, sfx::DeflateMember(data, level, options.keepCheck)) << level;
+        EXPECT_EQ(steps, (std::vector<uint64_t>{1u << 20, 2u << 20, 3u << 20, data.size()})) << level;
+    }
+}

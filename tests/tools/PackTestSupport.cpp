@@ -91,9 +91,11 @@ static std::string Slurp(const std::string& file) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-int ToolRun::run(const std::vector<std::string>& arguments) {
-    std::string command = "cd " + Quote(folder) + " && " + Quote(SFXPACK_PATH);
+int ToolRun::run(const std::vector<std::string>& arguments, const std::string& input) {
+    std::string command = "cd " + Quote(folder) + " &&";
+    for (const std::string& word : tool) command += " " + Quote(word);
     for (const std::string& argument : arguments) command += " " + Quote(argument);
+    if (!input.empty()) command += " <" + Quote(input);
     std::string outFile = folder + "/.stdout", errFile = folder + "/.stderr";
     command += " >" + Quote(outFile) + " 2>" + Quote(errFile);
     int status = std::system(command.c_str());

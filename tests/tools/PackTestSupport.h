@@ -30,7 +30,9 @@ protected:
     sfx::Bytes read(const std::string& name) const;
     bool exists(const std::string& name) const;
     // Runs sfxpack in the folder; the exit code, with stdout and stderr kept in out and err.
-    int run(const std::vector<std::string>& arguments);
+    // A non-empty input names a file in the folder for standard input.
+    int run(const std::vector<std::string>& arguments, const std::string& input = "");
 
     std::string folder, out, err;
+    std::vector<std::string> tool = {SFXPACK_PATH};  // the command line that starts sfxpack
 };

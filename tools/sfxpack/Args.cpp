@@ -34,8 +34,16 @@ bool Args::atOption() const {
 
 std::string Args::option() {
     std::string word = take();
+    whole = word;
     size_t equals = word.find('=');
-    hasInlineValue = word.compare(0, 2, "--") == 0 && equals != std::string::npos;
+    if (word.compare(0, 2, "--") != 0) {
+        // A short option holds its value attached, as in "-dDIR" or "-oOUT".
+        hasInlineValue = word.size() > 2;
+        inlineValue = hasInlineValue ? word.substr(2) : "";
+        current = word.substr(0, 2);
+        return current;
+    }
+    hasInlineValue = equals != std::string::npos;
     inlineValue = hasInlineValue ? word.substr(equals + 1) : "";
     current = hasInlineValue ? word.substr(0, equals) : word;
     return current;
@@ -57,7 +65,7 @@ void Args::flag() {
 
 std::string Args::operand() { return take(); }
 
-void Args::unknown() const { throw Usage(command, "unknown option " + Printable(current)); }
+void Args::unknown() const { throw Usage(command, "unknown option " + Printable(whole)); }
 
 int Args::number(int low, int high) {
     std::string text = value();

@@ -1,5 +1,6 @@
-// A command's words read one by one: options, with their values after '=' or in the next word,
-// and operands, in any order. "--" ends the options; a lone "-" is an operand.
+// A command's words read one by one: options, with their values after '=' (long ones), attached
+// (short ones: "-dDIR") or in the next word, and operands, in any order. "--" ends the options;
+// a lone "-" is an operand.
 #pragma once
 #include <string>
 #include <vector>
@@ -16,7 +17,7 @@ public:
 
     bool done() const { return next >= words.size(); }
     bool atOption() const;
-    std::string option();  // the option's name: "--level" for "--level 9" and "--level=9"
+    std::string option();  // the option's name: "--level" for "--level 9" and "--level=9", "-d" for "-dx"
     std::string value();   // the value of the option just read
     void flag();           // the option just read takes no value
     std::string operand();
@@ -34,6 +35,7 @@ private:
     size_t next = 0;
     bool optionsEnded = false;
     std::string current;  // the option just read
+    std::string whole;    // the word it came in
     bool hasInlineValue = false;
     std::string inlineValue;  // the text after '=' in "--name=value"
 };

@@ -1,4 +1,5 @@
-// sfxpack create: reads the stub and the files, packs them, writes the installer.
+// sfxpack create: reads the stub and the files (or whole folders), packs them, writes the installer.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -9,18 +10,20 @@
 #include "Names.h"
 #include "Pack.h"
 #include "ProgressLine.h"
+#include "Stubs.h"
 
 namespace sfx {
 
 // "PATH" packs under its base name; "NAME=PATH" under NAME; "=PATH" under the base name of a
 // path that holds '=' itself.
-static PackFile ReadMemberFile(const std::string& argument) {
+static std::string PathOf(const std::string& argument) {
     size_t equals = argument.find('=');
-    std::string name, path = argument;
-    if (equals != std::string::npos) {
-        name = argument.substr(0, equals);
-        path = argument.substr(equals + 1);
-    }
+    return equals == std::string::npos ? argument : argument.substr(equals + 1);
+}
+
+static PackFile ReadMemberFile(const std::string& argument) {
+    std::string path = PathOf(argument), name = argument.substr(0, argument.size() - path.size());
+    if (!name.empty()) name.pop_back();  // the '='
     if (name.empty()) name = std::filesystem::path(path).filename().string();
     if (name.empty()) throw Usage("create", Printable(argument) + " names no file");
     return {name, ReadInput(path)};
@@ -43,17 +46,53 @@ static void WarnIfInstaller(const Bytes& stub, const std::string& path) {
                      Printable(path).c_str());
 }
 
+// The files under a folder, every level down, in byte order of their paths relative to it so
+// that the same folder always packs the same way. Top-level files are unpacked beside the set-up
+// program; files in subfolders ride along under names with backslashes, since the stub creates
+// no folders. The set-up program, the project file and the installer being written (an earlier
+// one, when it is written into the folder) are left out.
+static void AddFolder(const std::string& folder, const std::vector<std::string>& named, PackInputs& inputs) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (!fs::is_directory(folder, error)) throw Usage("create", Printable(folder) + " is not a folder");
+    std::vector<std::pair<std::string, fs::path>> files;
+    fs::recursive_directory_iterator it(folder, error), end;
+    for (; !error && it != end; it.increment(error)) {
+        if (!it->is_regular_file(error)) continue;
+        std::string relative = it->path().lexically_relative(folder).generic_string();
+        files.push_back({relative, it->path()});
+    }
+    if (error) throw Failure(ExitUsage, "cannot read the folder " + Printable(folder) + ": " + error.message());
+    std::sort(files.begin(), files.end());
+    for (const auto& file : files) {
+        bool isNamed = false;
+        for (const std::string& path : named) isNamed = isNamed || fs::equivalent(path, file.second, error);
+        if (isNamed) continue;
+        std::string name = file.first;
+        std::replace(name.begin(), name.end(), '/', '\\');
+        PackFile member{name, ReadInput(file.second.string())};
+        if (name.find('\\') == std::string::npos)
+            inputs.supportFiles.push_back(std::move(member));
+        else
+            inputs.others.push_back(std::move(member));
+    }
+}
+
 int CreateCommand(const Words& words) {
     Args args("create", words);
     std::string output, stub, setup, project;
-    Words supports, others;
+    bool wide = false, quiet = false;
+    Words supports, others, folders;
     PackOptions options;
     const std::map<std::string, std::string*> once = {
         {"-o", &output}, {"--output", &output}, {"--stub", &stub}, {"--setup", &setup}, {"--project", &project}};
     const std::map<std::string, Words*> repeated = {
         {"--support", &supports}, {"--member", &others}, {"--store", &options.storeGlobs}};
     while (!args.done()) {
-        if (!args.atOption()) throw Usage("create", "unexpected argument " + Printable(args.operand()));
+        if (!args.atOption()) {
+            folders.push_back(args.operand());
+            continue;
+        }
         std::string option = args.option();
         if (once.count(option)) {
             *once.at(option) = args.value();
@@ -64,13 +103,20 @@ int CreateCommand(const Words& words) {
         } else if (option == "--no-check") {
             args.flag();
             options.keepCheck = false;
+        } else if (option == "--stub64") {
+            args.flag();
+            wide = true;
+        } else if (option == "-q" || option == "--quiet") {
+            args.flag();
+            quiet = true;
         } else {
             args.unknown();
         }
     }
-    for (auto required : {std::make_pair("-o", &output), std::make_pair("--stub", &stub),
-                          std::make_pair("--setup", &setup), std::make_pair("--project", &project)})
+    for (auto required : {std::make_pair("-o", &output), std::make_pair("--setup", &setup),
+                          std::make_pair("--project", &project)})
         if (required.second->empty()) throw Usage("create", std::string(required.first) + " is required");
+    stub = ChooseStub("create", stub, wide);
 
     PackInputs inputs;
     inputs.stub = ReadInput(stub);
@@ -79,6 +125,7 @@ int CreateCommand(const Words& words) {
     inputs.projectFile = ReadMemberFile(project);
     for (const std::string& argument : supports) inputs.supportFiles.push_back(ReadMemberFile(argument));
     for (const std::string& argument : others) inputs.others.push_back(ReadMemberFile(argument));
+    for (const std::string& folder : folders) AddFolder(folder, {PathOf(setup), PathOf(project), output}, inputs);
     // Only the named files are unpacked, so only their names matter to the stub.
     WarnAboutName(inputs.setupProgram.name);
     WarnAboutName(inputs.projectFile.name);
@@ -86,7 +133,7 @@ int CreateCommand(const Words& words) {
 
     Bytes installer;
     {
-        ProgressLine progress("packing");
+        ProgressLine progress("packing", quiet);
         try {
             installer = Pack(inputs, options, progress.callback());
         } catch (const PackError& error) {
@@ -95,7 +142,7 @@ int CreateCommand(const Words& words) {
     }
     WriteOutput(output, installer);
     size_t members = 2 + inputs.supportFiles.size() + inputs.others.size();
-    std::printf("%s: %zu members, %zu bytes\n", Printable(output).c_str(), members, installer.size());
+    if (!quiet) std::printf("%s: %zu members, %zu bytes\n", Printable(output).c_str(), members, installer.size());
     return ExitOk;
 }
 

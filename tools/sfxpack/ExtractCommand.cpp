@@ -42,6 +42,7 @@ static int PrepareTarget(const fs::path& folder, const std::vector<std::string>&
 int ExtractCommand(const Words& words) {
     Args args("extract", words);
     std::string path, folder = ".";
+    bool quiet = false;
     Words patterns;
     while (!args.done()) {
         if (!args.atOption()) {
@@ -52,10 +53,14 @@ int ExtractCommand(const Words& words) {
             continue;
         }
         std::string option = args.option();
-        if (option == "-d" || option == "--directory")
+        if (option == "-d" || option == "--directory") {
             folder = args.value();
-        else
+        } else if (option == "-q" || option == "--quiet") {
+            args.flag();
+            quiet = true;
+        } else {
             args.unknown();
+        }
     }
     if (path.empty()) throw Usage("extract", "FILE is required");
 
@@ -89,20 +94,24 @@ int ExtractCommand(const Words& words) {
         }
     if (!chosen.empty()) MakeFolders(folder);
 
-    ProgressLine progress("extracting");
+    ProgressLine progress("extracting", quiet);
     ProgressFn report = progress.callback();
     uint64_t done = 0;
     for (const MemberEntry* member : chosen) {
         std::string name = Printable(member->name), why;
         std::vector<std::string> parts;
+        // The line stands while the member unpacks, and goes before anything is printed, so
+        // that messages start at the left.
+        if (report) report(done, total);
         if (!SafeRelativePath(member->name, parts, why)) {
+            progress.clear();
             std::fprintf(stderr, "sfxpack: %s: refused: %s\n", name.c_str(), why.c_str());
             code = Worse(code, ExitDamaged);
             continue;
         }
         Unpacked unpacked = UnpackMember(file, *member);
         if (member->fault.empty()) done += (uint64_t)member->storedSize;
-        if (report) report(done, total);
+        progress.clear();
         // Exactly what the stub writes is written: nothing where it shows a box or finds nothing,
         // and bytes it accepts even where they are proven damaged, with a warning.
         if (!unpacked.written) {
@@ -123,7 +132,7 @@ int ExtractCommand(const Words& words) {
             code = Worse(code, failure.code);
             continue;
         }
-        std::printf("%s\n", Printable(target.string()).c_str());
+        if (!quiet) std::printf("%s\n", Printable(target.string()).c_str());
         if (!unpacked.ok) {
             std::fprintf(stderr, "sfxpack: %s: written as the stub writes it, but damaged: %s\n", name.c_str(),
                          unpacked.detail.c_str());

@@ -8,7 +8,9 @@
 #include "Failure.h"
 #include "Names.h"
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -20,24 +22,30 @@ namespace fs = std::filesystem;
 static std::string SystemError() { return std::strerror(errno); }
 
 Bytes ReadInput(const std::string& path) {
+    bool standardInput = path == "-";
     std::error_code error;
-    if (fs::is_directory(path, error)) throw Failure(ExitUsage, "cannot read " + Printable(path) + ": it is a folder");
+    if (!standardInput && fs::is_directory(path, error))
+        throw Failure(ExitUsage, "cannot read " + Printable(path) + ": it is a folder");
     errno = 0;
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = standardInput ? stdin : std::fopen(path.c_str(), "rb");
     if (!file) throw Failure(ExitUsage, "cannot read " + Printable(path) + ": " + SystemError());
+#ifdef _WIN32
+    // Installers are binary: no CR-LF translation, no stop at a ^Z byte.
+    if (standardInput) _setmode(_fileno(stdin), _O_BINARY);
+#endif
     Bytes bytes;
     uint8_t chunk[65536];
     size_t got;
     while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
         if (bytes.size() + got > (size_t)INT32_MAX) {
-            std::fclose(file);
+            if (!standardInput) std::fclose(file);
             throw Failure(ExitUsage, "cannot read " + Printable(path) + ": it is over 2 GiB");
         }
         bytes.insert(bytes.end(), chunk, chunk + got);
     }
     bool failed = std::ferror(file);
     std::string why = SystemError();
-    std::fclose(file);
+    if (!standardInput) std::fclose(file);
     if (failed) throw Failure(ExitUsage, "cannot read " + Printable(path) + ": " + why);
     return bytes;
 }
@@ -71,6 +79,19 @@ bool StderrIsTerminal() {
     return _isatty(_fileno(stderr)) != 0;
 #else
     return isatty(fileno(stderr)) != 0;
+#endif
+}
+
+std::string ProgramFolder() {
+#ifdef _WIN32
+    char path[MAX_PATH * 4];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    if (length == 0 || length >= sizeof path) return "";
+    return fs::path(std::string(path, length)).parent_path().string();
+#else
+    std::error_code error;
+    fs::path self = fs::read_symlink("/proc/self/exe", error);
+    return error ? "" : self.parent_path().string();
 #endif
 }
 

@@ -6,8 +6,8 @@
 
 namespace sfx {
 
-// The whole file; throws Failure(ExitUsage) saying why it can't be read. Files over 2 GiB are
-// refused: no installer can be that large.
+// The whole file, or standard input for "-"; throws Failure(ExitUsage) saying why it can't be
+// read. Files over 2 GiB are refused: no installer can be that large.
 Bytes ReadInput(const std::string& path);
 
 // Creates or empties the file and writes the bytes; throws Failure(ExitUsage) on failure, after
@@ -18,5 +18,8 @@ void WriteOutput(const std::string& path, const Bytes& bytes);
 void MakeFolders(const std::string& path);
 
 bool StderrIsTerminal();
+
+// The folder that holds the running sfxpack, or empty when the system can't tell.
+std::string ProgramFolder();
 
 }  // namespace sfx

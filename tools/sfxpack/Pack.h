@@ -34,8 +34,10 @@ struct PackError : std::runtime_error {
 };
 
 // One member: deflated at the level given, or stored when a glob says so or deflate would not
-// make it smaller.
-Member PackMember(const PackFile& file, const PackOptions& options);
+// make it smaller. A large member is deflated a step at a time, each step reported to step
+// with the bytes of it read so far; the result is the same bytes as DeflateMember's.
+Member PackMember(const PackFile& file, const PackOptions& options,
+                  const std::function<void(uint64_t read)>& step = {});
 
 Bytes Pack(const PackInputs& inputs, const PackOptions& options, const ProgressFn& progress = {});
 

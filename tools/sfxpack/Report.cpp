@@ -6,12 +6,12 @@
 
 namespace sfx {
 
-// The method column: a name for the two methods the stub reads, the number for others.
+// The method column: a name for the two methods the stub reads, "method-N" for others.
 static std::string MethodText(const MemberEntry& member) {
     if (!member.complete) return "?";
     if (member.method == Stored) return "stored";
     if (member.method == Deflated) return "deflated";
-    return "#" + std::to_string(member.method);
+    return "method-" + std::to_string(member.method);
 }
 
 static const char* RoleName(Role role) {
@@ -33,10 +33,12 @@ static std::string Format(const char* format, double value) {
     return text;
 }
 
-// Stored size over unpacked size, or a negative value when there is none to give.
-static double Ratio(const MemberEntry& member) {
-    if (!member.fault.empty() || member.unpackedSize <= 0) return -1;
-    return (double)member.storedSize / (double)member.unpackedSize;
+// The share of the unpacked size that packing saved, as unzip -v shows it (0 for a stored
+// member); false when there is none to give.
+static bool Saving(const MemberEntry& member, double& saving) {
+    if (!member.fault.empty() || member.unpackedSize <= 0) return false;
+    saving = 1 - (double)member.storedSize / (double)member.unpackedSize;
+    return true;
 }
 
 static std::string Column(const std::string& text, size_t width, bool right = true) {
@@ -61,19 +63,19 @@ std::string ListText(const Inspection& inspection, const std::string& path) {
             out += (i ? "                 " : " ") + Printable(inspection.supportFiles[i]) + "\n";
         size_t count = inspection.members.size();
         out += std::to_string(count) + " member" + (count == 1 ? "" : "s") + "\n";
-        out += "      offset      stored    unpacked  method    ratio  use      name\n";
+        // The index is the entry number that warnings and --json give.
+        out += "    #      offset      stored    unpacked  method    saved  use      name\n";
         for (const MemberEntry& m : inspection.members) {
+            out += Column(std::to_string(m.index), 5);
             out += Column(m.complete ? std::to_string(m.offset) : "?", 12);
             out += Column(m.complete ? std::to_string(m.storedSize) : "?", 12);
             out += Column(m.unpackedSize >= 0 ? std::to_string(m.unpackedSize) : "?", 12);
             out += "  " + Column(MethodText(m), 8, false);
-            double ratio = Ratio(m);
-            out += Column(ratio >= 0 ? Format("%.1f%%", ratio * 100) : "-", 7);
+            double saving = 0;
+            out += Column(Saving(m, saving) ? Format("%.1f%%", saving * 100) : "-", 7);
             out += "  " + Column(RoleName(m.role), 7, false) + "  " + Printable(m.name) + "\n";
         }
     }
-    for (const Problem& problem : inspection.problems)
-        out += std::string(problem.severity == Severity::Error ? "error: " : "warning: ") + problem.text + "\n";
     return out;
 }
 
@@ -86,7 +88,9 @@ static std::string JsonString(const std::string& bytes) {
             i += length;
             continue;
         }
-        if (c == '"' || c == '\\') {
+        if (c >= 0x80) {
+            out += "\\ufffd";
+        } else if (c == '"' || c == '\\') {
             out += '\\';
             out += (char)c;
         } else if (c >= 0x20 && c < 0x7F) {
@@ -101,10 +105,31 @@ static std::string JsonString(const std::string& bytes) {
     return out + "\"";
 }
 
-static std::string JsonList(const std::vector<std::string>& texts) {
+// The bytes as lowercase hex digits, two per byte.
+static std::string JsonHex(const std::string& bytes) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out = "\"";
+    for (unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out + "\"";
+}
+
+static std::string JsonList(const std::vector<std::string>& texts, std::string (*form)(const std::string&)) {
     std::string out = "[";
-    for (size_t i = 0; i < texts.size(); ++i) out += (i ? ", " : "") + JsonString(texts[i]);
+    for (size_t i = 0; i < texts.size(); ++i) out += (i ? ", " : "") + form(texts[i]);
     return out + "]";
+}
+
+// A name as the field KEY for display and KEYHex for its exact bytes.
+static std::string JsonName(const char* key, const std::string& name) {
+    return std::string("\"") + key + "\": " + JsonString(name) + ", \"" + key + "Hex\": " + JsonHex(name);
+}
+
+static std::string JsonNames(const char* key, const std::vector<std::string>& names) {
+    return std::string("  \"") + key + "\": " + JsonList(names, JsonString) + ",\n  \"" + key +
+           "Hex\": " + JsonList(names, JsonHex) + ",\n";
 }
 
 std::string ListJson(const Inspection& inspection, const std::string& path) {
@@ -117,23 +142,25 @@ std::string ListJson(const Inspection& inspection, const std::string& path) {
     if (inspection.kind == FileKind::Installer) {
         out += "  \"directoryOffset\": " + std::to_string(inspection.directoryOffset) + ",\n";
         if (loaded) out += "  \"stubSize\": " + std::to_string(ArchiveStart(inspection)) + ",\n";
-        out += "  \"setupProgram\": " + JsonString(inspection.setupProgram) + ",\n";
-        out += "  \"projectFile\": " + JsonString(inspection.projectFile) + ",\n";
-        out += "  \"supportFiles\": " + JsonList(inspection.supportFiles) + ",\n";
-        out += "  \"furtherNames\": " + JsonList(inspection.extraNames) + ",\n";
-        out += "  \"finalText\": " + JsonString(inspection.extraText) + ",\n";
+        out += "  " + JsonName("setupProgram", inspection.setupProgram) + ",\n";
+        out += "  " + JsonName("projectFile", inspection.projectFile) + ",\n";
+        out += JsonNames("supportFiles", inspection.supportFiles);
+        out += JsonNames("furtherNames", inspection.extraNames);
+        out += "  " + JsonName("finalText", inspection.extraText) + ",\n";
     }
     out += "  \"members\": [";
     for (size_t i = 0; i < inspection.members.size(); ++i) {
         const MemberEntry& m = inspection.members[i];
         auto number = [&](int64_t value, bool known) { return known ? std::to_string(value) : std::string("null"); };
-        double ratio = Ratio(m);
-        out += std::string(i ? "," : "") + "\n    {\"index\": " + std::to_string(m.index) +
-               ", \"name\": " + JsonString(m.name) + ", \"use\": \"" + RoleName(m.role) +
+        double saving = 0;
+        bool known = Saving(m, saving);
+        out += std::string(i ? "," : "") + "\n    {\"index\": " + std::to_string(m.index) + ", " +
+               JsonName("name", m.name) + ", \"use\": \"" + RoleName(m.role) +
                "\", \"offset\": " + number(m.offset, m.complete) + ", \"stored\": " + number(m.storedSize, m.complete) +
                ", \"unpacked\": " + number(m.unpackedSize, m.unpackedSize >= 0) +
-               ", \"method\": " + number(m.method, m.complete) +
-               ", \"ratio\": " + (ratio >= 0 ? Format("%.4f", ratio) : "null") +
+               ", \"method\": " + (m.complete ? "\"" + MethodText(m) + "\"" : std::string("null")) +
+               ", \"methodNumber\": " + number(m.method, m.complete) +
+               ", \"saving\": " + (known ? Format("%.4f", saving) : "null") +
                ", \"readBy\": " + std::to_string(m.readBy) +
                ", \"fault\": " + (m.fault.empty() ? "null" : JsonString(m.fault)) + "}";
     }

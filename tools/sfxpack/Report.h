@@ -1,6 +1,7 @@
-// What `list` prints: the named files and the member table with every problem found, as text
-// for people or as JSON for programs. In JSON, names keep their valid UTF-8 and every other byte
-// becomes the Latin-1 character of its value (names are in a Windows code page).
+// What `list` prints: the named files and the member table, as text for people (the problems
+// found go to stderr apart) or as JSON for programs, problems included. In JSON every name comes
+// twice: as UTF-8 for display, each byte that is not valid UTF-8 shown as U+FFFD, and as hex
+// digits of its bytes, which keep names in any Windows code page exactly.
 #pragma once
 #include <string>
 #include "Inspect.h"

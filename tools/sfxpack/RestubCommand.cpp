@@ -6,12 +6,14 @@
 #include "Inspect.h"
 #include "Names.h"
 #include "Restub.h"
+#include "Stubs.h"
 
 namespace sfx {
 
 int RestubCommand(const Words& words) {
     Args args("restub", words);
     std::string path, stubPath, output;
+    bool wide = false, quiet = false;
     while (!args.done()) {
         if (!args.atOption()) {
             if (!path.empty()) throw Usage("restub", "one FILE only");
@@ -19,16 +21,23 @@ int RestubCommand(const Words& words) {
             continue;
         }
         std::string option = args.option();
-        if (option == "--stub")
+        if (option == "--stub") {
             stubPath = args.value();
-        else if (option == "-o" || option == "--output")
+        } else if (option == "-o" || option == "--output") {
             output = args.value();
-        else
+        } else if (option == "--stub64") {
+            args.flag();
+            wide = true;
+        } else if (option == "-q" || option == "--quiet") {
+            args.flag();
+            quiet = true;
+        } else {
             args.unknown();
+        }
     }
     if (path.empty()) throw Usage("restub", "FILE is required");
-    if (stubPath.empty()) throw Usage("restub", "--stub is required");
     if (output.empty()) throw Usage("restub", "-o is required");
+    stubPath = ChooseStub("restub", stubPath, wide);
 
     Bytes file = ReadInput(path);
     Bytes stub = ReadInput(stubPath);
@@ -44,7 +53,8 @@ int RestubCommand(const Words& words) {
         throw Failure(ExitDamaged, Printable(path) + ": cannot move the archive: " + error.what());
     }
     WriteOutput(output, moved);
-    std::printf("%s: %zu-byte stub, archive moved by %lld bytes\n", Printable(output).c_str(), stub.size(),
+    if (!quiet)
+        std::printf("%s: %zu-byte stub, archive moved by %lld bytes\n", Printable(output).c_str(), stub.size(),
                 (long long)stub.size() - (long long)ArchiveStart(inspection));
     return ExitOk;
 }

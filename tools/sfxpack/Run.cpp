@@ -2,16 +2,29 @@
 // "sfxpack: " line on stderr and an exit code.
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <new>
 #include "Commands.h"
 #include "Args.h"
 #include "Names.h"
+#include "Stubs.h"
 
 namespace sfx {
 
 static bool AsksForHelp(const Words& words) {
     auto end = std::find(words.begin(), words.end(), "--");
     return std::find_if(words.begin(), end, [](const std::string& w) { return w == "--help" || w == "-h"; }) != end;
+}
+
+// The stub that create would pack by default, and its size.
+static void PrintStub(const char* label, StubKind kind) {
+    std::string path = FindStub(kind);
+    std::error_code error;
+    uintmax_t size = path.empty() ? 0 : std::filesystem::file_size(path, error);
+    if (path.empty() || error)
+        std::printf("%-15s none found (name one with --stub)\n", label);
+    else
+        std::printf("%-15s %s, %ju bytes\n", label, Printable(path).c_str(), size);
 }
 
 static int Dispatch(const Words& words) {
@@ -23,6 +36,8 @@ static int Dispatch(const Words& words) {
     }
     if (command == "--version") {
         std::printf("sfxpack %s\n", SFX_VERSION);
+        PrintStub("stub:", StubKind::Win32);
+        PrintStub("with --stub64:", StubKind::Win64);
         return ExitOk;
     }
     Words rest(words.begin() + 1, words.end());

@@ -3,7 +3,19 @@
 
 namespace sfx {
 
-bool SafeRelativePath(const std::string& name, std::vector<std::string>& parts, std::string& why) {
+// A device name: CreateFile opens the device, whatever folder the path names and whatever
+// extension follows, and blanks before the extension don't count.
+static bool IsDeviceName(const std::string& part) {
+    std::string base = part.substr(0, part.find('.'));
+    base.erase(base.find_last_not_of(' ') + 1);
+    for (char& c : base) c = (char)(c >= 'a' && c <= 'z' ? c - 32 : c);
+    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" || base == "CONOUT$")
+        return true;
+    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+           base[3] >= '1' && base[3] <= '9';
+}
+
+bool SafeRelativePath(const std::string& name, std::vector<std::string>& parts, std::string& why, bool windowsRules) {
     parts.clear();
     auto refuse = [&](const char* reason) {
         parts.clear();
@@ -22,6 +34,13 @@ bool SafeRelativePath(const std::string& name, std::vector<std::string>& parts, 
         // Windows drops trailing dots and blanks, so "..." or ". ." would climb up there too.
         if (part.size() >= 2 && part.find_first_not_of(". ") == std::string::npos)
             return refuse("the name holds a \"..\" part");
+        if (windowsRules && !part.empty() && part != ".") {
+            if (IsDeviceName(part)) return refuse("the name holds a Windows device name");
+            if (part.back() == '.' || part.back() == ' ') return refuse("a part of the name ends in a dot or blank");
+            for (unsigned char c : part)
+                if (c < 0x20 || std::string("<>\"|?*").find((char)c) != std::string::npos)
+                    return refuse("the name holds a character that Windows refuses in names");
+        }
         if (!part.empty() && part != ".") parts.push_back(part);
         part.clear();
     }

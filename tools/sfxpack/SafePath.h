@@ -6,9 +6,19 @@
 
 namespace sfx {
 
+#ifdef _WIN32
+constexpr bool RunningOnWindows = true;
+#else
+constexpr bool RunningOnWindows = false;
+#endif
+
 // Slashes and backslashes both separate parts; empty and "." parts drop out. Refused: names
 // with a ".." part, a colon (a drive letter, or a path of its own as the stub reads it), a
 // leading separator, a zero byte, or no file part at all. On refusal, why says which.
-bool SafeRelativePath(const std::string& name, std::vector<std::string>& parts, std::string& why);
+// With windowsRules, also parts that Windows would write somewhere else or under another name: a
+// device name (CON, NUL, AUX, PRN, COM1-9, LPT1-9, with any extension), a part that ends in a dot
+// or a blank (Windows drops them), and the characters < > " | ? * and controls.
+bool SafeRelativePath(const std::string& name, std::vector<std::string>& parts, std::string& why,
+                      bool windowsRules = RunningOnWindows);
 
 }  // namespace sfx

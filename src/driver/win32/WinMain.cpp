@@ -1,10 +1,5 @@
-// The Windows entry point: the tail is cut from the raw command line by the program's own rule.
+// The Windows entry point: the start-up code has already cut the tail from the raw command line.
 #include <windows.h>
-#include "driver/CommandTail.h"
 #include "driver/Installer.h"
 
-static bool IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != 0; }
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    return RunInstaller(instance, CommandTail(GetCommandLineA(), IsLeadByte));
-}
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int) { return RunInstaller(instance, tail); }

@@ -1,14 +1,10 @@
 // The win32 backend of memory: the runtime heap, and global blocks locked for their whole life.
 #include <windows.h>
 #include <stdlib.h>
-#include <string.h>
 #include "system/Memory.h"
 
-void* AllocBlock(uint32_t size) {
-    void* block = malloc(size ? size : 1);
-    if (block) memset(block, 0, size);
-    return block;
-}
+// calloc: the heap hands the block over zero-filled.
+void* AllocBlock(uint32_t size) { return calloc(1, size ? size : 1); }
 
 void* ResizeBlock(void* block, uint32_t size) {
     if (!block) return AllocBlock(size);

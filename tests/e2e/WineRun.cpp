@@ -1,0 +1,158 @@
+// Running the real stubs under Wine and reading back what they did from the relay trace.
+#include "e2e/WineRun.h"
+#include <dirent.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+
+const Stub& Win64Stub() {
+    static const Stub stub{"win64", SFX_BUILD_DIR "/win64/sfxstub64.exe", SFX_BUILD_DIR "/win64/setupprobe.exe",
+                           "/usr/lib/wine/wine64"};
+    return stub;
+}
+
+const Stub& Win32Stub() {
+    static const Stub stub{"win32", SFX_BUILD_DIR "/win32/sfxstub.exe", SFX_BUILD_DIR "/win32/setupprobe.exe",
+                           "/usr/lib/wine/wine"};
+    return stub;
+}
+
+const std::string& WinePrefix() {
+    // The script makes the prefix once per machine, under its own lock, and prints where it is.
+    static const std::string prefix = [] {
+        std::string path;
+        if (FILE* out = popen("bash " SFX_SOURCE_DIR "/scripts/wine-prefix.sh", "r")) {
+            char line[4096];
+            while (fgets(line, sizeof line, out)) path = line;
+            pclose(out);
+        }
+        while (!path.empty() && path.back() == '\n') path.pop_back();
+        return path;
+    }();
+    return prefix;
+}
+
+std::string DriveC() { return WinePrefix() + "/drive_c"; }
+
+// Wine prints string arguments as  0040a000 "text"  with C-like escapes.
+static std::vector<std::string> ParseArgs(const std::string& list) {
+    std::vector<std::string> args;
+    std::string current;
+    bool inString = false;
+    for (size_t i = 0; i < list.size(); ++i) {
+        char c = list[i];
+        if (inString) {
+            if (c == '\\' && i + 1 < list.size()) {
+                char e = list[++i];
+                if (e == 'n') current += '\n';
+                else if (e == 't') current += '\t';
+                else if (e == 'x' && i + 2 < list.size()) {
+                    current += (char)std::stoi(list.substr(i + 1, 2), nullptr, 16);
+                    i += 2;
+                } else current += e;
+            } else if (c == '"') {
+                inString = false;
+            } else {
+                current += c;
+            }
+        } else if (c == '"') {
+            inString = true;
+            current.clear();  // the string replaces the pointer before it
+        } else if (c == ',') {
+            args.push_back(current);
+            current.clear();
+        } else if (c != ' ') {
+            current += c;
+        }
+    }
+    args.push_back(current);
+    return args;
+}
+
+std::vector<Call> WineRun::named(const std::string& name) const {
+    std::vector<Call> out;
+    for (const Call& call : calls)
+        if (strcasecmp(call.name.c_str(), name.c_str()) == 0) out.push_back(call);
+    return out;
+}
+
+std::vector<Box> WineRun::boxes() const {
+    std::vector<Box> out;
+    for (const Call& call : named("user32.MessageBoxA"))
+        out.push_back(Box{call.args.at(2), call.args.at(1), (unsigned)std::stoul(call.args.at(3), nullptr, 16)});
+    return out;
+}
+
+std::vector<std::string> WineRun::started() const {
+    std::vector<std::string> out;
+    for (const Call& call : named("kernel32.CreateProcessA")) out.push_back(call.args.at(1));
+    return out;
+}
+
+WineRun RunUnderWine(const Stub& stub, const std::string& windowsPath, const std::string& tail, bool traced,
+                     int timeoutSeconds) {
+    std::string trace = WinePrefix() + "/trace.txt";
+    // QEMU_RESERVED_VA: a reserved guest address space makes qemu start the 32-bit loader about a
+    // third faster; without qemu nothing reads it.
+    std::string command = "cd '" + DriveC() + "' && env -u DISPLAY WINEPREFIX='" + WinePrefix() + "' WINEDEBUG=" +
+                          (traced ? "+relay" : "-all") +
+                          " WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d' QEMU_RESERVED_VA=0xc0000000"
+                          " timeout -k 10 " + std::to_string(timeoutSeconds) + " " + stub.loader + " '" +
+                          windowsPath + "' " + tail + " 2>'" + trace + "' >/dev/null";
+    WineRun run;
+    int status = std::system(command.c_str());
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream in(trace);
+    std::string line;
+    // Lines of the form  0024:Call user32.MessageBoxA(args) ret=00401234
+    while (std::getline(in, line)) {
+        size_t call = line.find(":Call "), open = line.find('('), close = line.rfind(") ret=");
+        if (call != std::string::npos && open != std::string::npos && close != std::string::npos && call < open &&
+            open < close)
+            run.calls.push_back(Call{line.substr(call + 6, open - call - 6), ParseArgs(line.substr(open + 1, close - open - 1))});
+        if (traced) run.trace += line + "\n";
+    }
+    return run;
+}
+
+sfx::Bytes ReadHostFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return sfx::Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteHostFile(const std::string& path, const sfx::Bytes& bytes) {
+    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
+        mkdir(path.substr(0, slash).c_str(), 0755);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write((const char*)bytes.data(), (std::streamsize)bytes.size());
+}
+
+bool HostExists(const std::string& path) {
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0;
+}
+
+static void CollectFiles(const std::string& folder, const std::string& prefix, std::vector<std::string>& out) {
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return;
+    while (dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        struct stat info;
+        if (lstat((folder + "/" + name).c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+            CollectFiles(folder + "/" + name, prefix + name + "/", out);
+        else
+            out.push_back(prefix + name);
+    }
+    closedir(dir);
+}
+
+std::vector<std::string> FilesUnder(const std::string& folder) {
+    std::vector<std::string> out;
+    CollectFiles(folder, "", out);
+    std::sort(out.begin(), out.end());
+    return out;
+}

@@ -1,0 +1,136 @@
+// sfxpack.exe, the Windows build, run under the 64-bit Wine loader: the round trip, bad input,
+// and extraction that keeps to its folder under Windows' own path rules.
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include "Inspect.h"
+#include "Names.h"
+#include "PackTestSupport.h"
+
+using sfx::Bytes;
+namespace fs = std::filesystem;
+
+namespace {
+
+// The shared prefix, made once per machine by the script, which prints where it is.
+std::string WinePrefix() {
+    std::string path;
+    if (FILE* out = popen("bash " SFX_SOURCE_DIR "/scripts/wine-prefix.sh", "r")) {
+        char buffer[4096];
+        while (fgets(buffer, sizeof buffer, out)) path = buffer;
+        pclose(out);
+    }
+    while (!path.empty() && path.back() == '\n') path.pop_back();
+    return path;
+}
+
+// Windows' C runtime ends text lines with CR LF.
+std::string Lines(std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
+}  // namespace
+
+class WindowsCommand : public ToolRun {
+protected:
+    void SetUp() override {
+        ToolRun::SetUp();
+        static const std::string prefix = WinePrefix();
+        ASSERT_TRUE(fs::exists(SFXPACK_EXE)) << "build the winpack preset first";
+        ASSERT_TRUE(fs::exists(prefix + "/.sfx-ready")) << "run scripts/wine-prefix.sh first";
+        // The tool ships as one folder with its stubs, so it finds them beside itself.
+        fs::create_directories(path("tool"));
+        fs::copy_file(SFXPACK_EXE, path("tool/sfxpack.exe"));
+        write("tool/sfxstub.exe", PeStub(0x800));
+        tool = {"env", "-u", "DISPLAY", "WINEPREFIX=" + prefix, "WINEDEBUG=-all", "/usr/lib/wine/wine64",
+                "tool/sfxpack.exe"};
+        write("app/setup.exe", TextLike(30000, 1));
+        write("app/setup.lst", TextLike(400, 2));
+        write("app/readme.txt", TextLike(5000, 3));
+        write("app/data/colors.ini", TextLike(2000, 4));
+    }
+
+    int runWindows(const std::vector<std::string>& arguments, const std::string& input = "") {
+        int code = run(arguments, input);
+        out = Lines(out);
+        err = Lines(err);
+        return code;
+    }
+
+    void expectFailure(int code, int expected, const std::string& part) {
+        EXPECT_EQ(code, expected) << err;
+        EXPECT_EQ(err.rfind("sfxpack: ", 0), 0u) << err;
+        EXPECT_NE(err.find(part), std::string::npos) << part << "\n" << err;
+    }
+};
+
+TEST_F(WindowsCommand, RoundTripWithTheStubBesideTheToolGivesTheLinuxToolsBytes) {
+    ASSERT_EQ(runWindows({"--version"}), 0) << err;
+    EXPECT_NE(out.find("sfxstub.exe, 2048 bytes"), std::string::npos) << out;
+    ASSERT_EQ(runWindows({"create", "-q", "-oout.exe", "--setup", "app/setup.exe", "--project", "app/setup.lst",
+                          "app"}),
+              0)
+        << err;
+    EXPECT_TRUE(out.empty()) << out;
+    ASSERT_EQ(runWindows({"list", "--json", "-"}, "out.exe"), 0) << err;
+    EXPECT_NE(out.find("\"name\": \"data\\\\colors.ini\", \"nameHex\": \"646174615c636f6c6f72732e696e69\""),
+              std::string::npos)
+        << out;
+    ASSERT_EQ(runWindows({"verify", "out.exe"}), 0) << err;
+    EXPECT_NE(out.find("out.exe: sound, 4 members"), std::string::npos) << out;
+    ASSERT_EQ(runWindows({"extract", "-q", "-dunpacked", "out.exe"}), 0) << err;
+    for (const char* name : {"setup.exe", "setup.lst", "readme.txt", "data/colors.ini"})
+        EXPECT_EQ(read(std::string("unpacked/") + name), read(std::string("app/") + name)) << name;
+
+    // The same inputs give the same bytes on either system.
+    tool = {SFXPACK_PATH};
+    ASSERT_EQ(run({"create", "-o", "linux.exe", "--stub", "tool/sfxstub.exe", "--setup", "app/setup.exe", "--project",
+                   "app/setup.lst", "app"}),
+              0)
+        << err;
+    EXPECT_EQ(read("linux.exe"), read("out.exe"));
+}
+
+TEST_F(WindowsCommand, BadInputGetsAClearMessageAndTheDocumentedExitCode) {
+    ASSERT_EQ(runWindows({"create", "-o", "good.exe", "--setup", "app/setup.exe", "--project", "app/setup.lst"}), 0)
+        << err;
+    Bytes good = read("good.exe");
+    write("truncated.exe", Bytes(good.begin(), good.begin() + (long)good.size() / 2));
+    write("plain.txt", ToBytes("just a text file\n"));
+    for (const char* command : {"list", "verify", "extract"}) {
+        SCOPED_TRACE(command);
+        expectFailure(runWindows({command, "plain.txt"}), 2, "plain.txt: not an installer");
+        expectFailure(runWindows({command, "truncated.exe"}), 1, "the installer is truncated or damaged");
+        expectFailure(runWindows({command, "missing.exe"}), 2, "cannot read missing.exe: No such file or directory");
+        expectFailure(runWindows({command, "app"}), 2, "cannot read app: it is a folder");
+    }
+    expectFailure(runWindows({"create", "-o", "x.exe", "--setup", "app/setup.exe", "--project", "app/none.lst"}), 2,
+                  "cannot read app/none.lst");
+    expectFailure(runWindows({"extract", "good.exe", "-d", "good.exe\\sub"}), 2, "cannot create the folder");
+    EXPECT_FALSE(exists("x.exe"));
+}
+
+TEST_F(WindowsCommand, ExtractKeepsToItsFolderUnderWindowsPathRules) {
+    std::vector<sfx::Member> members;
+    const std::vector<std::string> refused = {
+        "c:\\drive.txt", "C:drive.txt", "\\\\server\\share\\x.txt", "\\rooted.txt", "/rooted.txt", "..\\up.txt",
+        "sub/..\\..\\up.txt", "sub\\.. \\up.txt", "CON", "nul.txt", "sub\\AUX", "Com1.log", "lpt9", "dots...",
+        "blank ", "sub.\\x.txt", "a?b.txt", "a*b.txt", "a|b.txt"};
+    members.push_back({"setup.exe", ToBytes("EXE")});
+    members.push_back({"sub\\ok.txt", ToBytes("OK")});
+    for (const std::string& name : refused) members.push_back({name, ToBytes(name)});
+    write("evil.exe", sfx::BuildInstaller(PeStub(0x300), {"setup.exe", "setup.exe", {}, {}, ""}, members));
+    fs::create_directories(path("box/out"));
+
+    expectFailure(runWindows({"extract", "evil.exe", "-dbox/out"}), 1, "refused");
+    for (const std::string& name : refused)
+        EXPECT_NE(err.find(sfx::Printable(name) + ": refused: "), std::string::npos) << name << "\n" << err;
+    std::vector<std::string> written;
+    for (const auto& entry : fs::recursive_directory_iterator(path("box")))
+        written.push_back(entry.path().lexically_relative(path("box")).generic_string());
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(written, (std::vector<std::string>{"out", "out/setup.exe", "out/sub", "out/sub/ok.txt"}));
+    EXPECT_EQ(read("box/out/sub/ok.txt"), ToBytes("OK"));
+    EXPECT_FALSE(exists("up.txt") || exists("box/up.txt") || exists("drive.txt"));
+}

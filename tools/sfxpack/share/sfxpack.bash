@@ -1,0 +1,27 @@
+# bash completion for sfxpack: the commands, each command's options, and files or folders.
+_sfxpack() {
+    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
+    if [ "$COMP_CWORD" -eq 1 ]; then
+        mapfile -t COMPREPLY < <(compgen -W "create list verify extract restub --help --version" -- "$cur")
+        return
+    fi
+    case $prev in
+        -d|--directory) mapfile -t COMPREPLY < <(compgen -d -- "$cur"); return ;;
+        --level) mapfile -t COMPREPLY < <(compgen -W "0 1 2 3 4 5 6 7 8 9" -- "$cur"); return ;;
+        --store) return ;;
+    esac
+    if [[ $cur == -* ]]; then
+        local options
+        case ${COMP_WORDS[1]} in
+            create) options="-o --output --stub --stub64 --setup --project --support --member --store --level --no-check -q --quiet --help" ;;
+            list) options="--json --help" ;;
+            verify) options="-q --quiet --help" ;;
+            extract) options="-d --directory -q --quiet --help" ;;
+            restub) options="-o --output --stub --stub64 -q --quiet --help" ;;
+        esac
+        mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
+        return
+    fi
+    mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+}
+complete -o filenames -F _sfxpack sfxpack

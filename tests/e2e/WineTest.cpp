@@ -355,9 +355,21 @@ INSTANTIATE_TEST_SUITE_P(Wide, MemberNames, ::testing::ValuesIn(NamesCaseRows), 
 TEST_F(Wide, AnInstallerFromSfxpackMovedBehindALargerStubUnpacksTheSameBytes) {
     std::string work = DriveC() + "/pack";
     for (auto& [name, data] : files) WriteHostFile(work + "/" + name, data);
-    // The same stub with 4 KB more behind its image, as a signing tool might leave it.
+    // The same stub with 4 KB more in its last section, so that it still ends at its image (sfxpack
+    // refuses a stub with bytes behind its image).
     sfx::Bytes larger = stubBytes;
     larger.resize(stubBytes.size() + 4096, 0);
+    auto get = [&](size_t at, int bytes) {
+        uint32_t value = 0;
+        for (int i = bytes - 1; i >= 0; --i) value = value << 8 | larger[at + (size_t)i];
+        return value;
+    };
+    size_t pe = get(0x3C, 4), table = pe + 24 + get(pe + 20, 2), last = table;
+    for (size_t i = 0; i < get(pe + 6, 2); ++i)
+        if (get(table + 40 * i + 20, 4) + get(table + 40 * i + 16, 4) > get(last + 20, 4) + get(last + 16, 4))
+            last = table + 40 * i;
+    uint32_t rawSize = get(last + 16, 4) + 4096;
+    for (int i = 0; i < 4; ++i) larger[last + 16 + (size_t)i] = (uint8_t)(rawSize >> (8 * i));
     WriteHostFile(work + "/larger.exe", larger);
     std::string pack = std::string(SFXPACK_PATH) + " ";
     std::string in = "'" + work + "/";

@@ -94,6 +94,7 @@ static Unpacked Inflate(const Bytes& file, const MemberEntry& member) {
         result.detail = "deflated";
         if (status == Z_STREAM_END) {
             // zlib has compared the check value itself.
+            result.checkMatched = true;
             result.detail += ", check value matches";
             if (left) result.notes.push_back(std::to_string(left) + " bytes follow the stream");
         } else {

@@ -173,6 +173,7 @@ static Unpacked Inflate(ByteView file, const MemberEntry& member, const ByteSink
         result.detail = "deflated";
         if (status == Z_STREAM_END) {
             // zlib has compared the check value itself.
+            result.checkMatched = true;
             result.detail += ", check value matches";
             if (left) result.notes.push_back(std::to_string(left) + " bytes follow the stream");
         } else {

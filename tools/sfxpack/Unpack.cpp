@@ -104,7 +104,7 @@ static bool InflateWhole(ByteView file, const uint8_t* stream, size_t streamSize
                    got == declared;
     if (!decoded) return false;
     ReleasePages(file, stream, streamSize);
-    result.ok = result.written = true;
+    result.ok = result.written = result.checkMatched = true;
     result.detail = "deflated, check value matches";
     if (used < streamSize) result.notes.push_back(std::to_string(streamSize - used) + " bytes follow the stream");
     sink(out.get(), declared);

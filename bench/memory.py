@@ -102,6 +102,17 @@ def Main(stub_path, out):
     def Large(installer):  # 1.5 GiB: a 16 KiB block repeated, so the stream is small and sound
         installer.entry(b"setup.exe", installer.deflated(3 * GiB // 2, Repeated(3 * GiB // 2, block)), 2)
 
+    noise = os.urandom(64 * MiB)
+
+    def NoCheck(installer):  # 320 MiB of noise, deflated without its check value: looked past too
+        offset = installer.out.tell()
+        installer.out.write(struct.pack("<i", 320 * MiB) + b"\x78\x01")
+        packer = zlib.compressobj(1, zlib.DEFLATED, -15)
+        for _ in range(5):
+            installer.out.write(packer.compress(noise))
+        installer.out.write(packer.flush())
+        installer.entry(b"setup.exe", (offset, installer.out.tell() - offset), 2)
+
     def Stored(installer):  # a 200 MiB installer: one stored member of noise
         installer.entry(b"setup.exe", installer.raw(os.urandom(200 * MiB)), 0)
 
@@ -110,6 +121,7 @@ def Main(stub_path, out):
     Make("10-names-one-bad-stream", ["verify", "extract"], SharedBad)
     Make("20-names-one-1GiB-stream", ["verify"], SharedGiB)
     Make("member-1.5GiB", ["verify", "extract"], Large)
+    Make("no-check-320MiB", ["verify", "extract"], NoCheck)
     Make("stored-200MiB", ["verify", "extract"], Stored)
     print("\n".join(lines))
 

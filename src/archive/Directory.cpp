@@ -19,7 +19,7 @@ int32_t ReadFileLong(FileHandle file) {
     return value;
 }
 
-int LoadText(FileHandle file, String& text) {
+LOADER_CALL int LoadText(FileHandle file, String& text) {
     int32_t left = BytesLeft(file);
     if (left < 4) return 0;
     int32_t n;
@@ -34,7 +34,7 @@ int LoadText(FileHandle file, String& text) {
     return 1;
 }
 
-int LoadList(FileHandle file, StringList& list) {
+LOADER_CALL int LoadList(FileHandle file, StringList& list) {
     int32_t left = BytesLeft(file);
     if (left < 4) return 0;
     int32_t n;
@@ -68,7 +68,7 @@ int LoadList(FileHandle file, StringList& list) {
     return 1;
 }
 
-int LoadTable(FileHandle file, IntArray& table) {
+LOADER_CALL int LoadTable(FileHandle file, IntArray& table) {
     int32_t left = BytesLeft(file);
     if (left < 4) return 0;
     int32_t n;

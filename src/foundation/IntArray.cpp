@@ -3,9 +3,3 @@
 #include "system/Memory.h"
 
 IntArray::~IntArray() { FreeBlock(items); }
-
-void IntArray::replace(int32_t* block, int32_t n) {
-    FreeBlock(items);
-    items = block;
-    count = capacity = n;
-}

@@ -89,9 +89,3 @@ String& String::appendSpaced(const char* text) {
     if (!IsSeparator(text[0]) && length != 0 && !IsSeparator(data[length - 1])) append(1, " ");
     return *this += text;
 }
-
-bool String::prepareLength(int32_t n) {
-    if (n > capacity) return replaceWith(n, 0, 0, 0);
-    setLength(n);
-    return true;
-}

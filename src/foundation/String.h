@@ -23,7 +23,11 @@ public:
 
     // Makes the text n bytes long for the caller to fill: a fresh zero-filled buffer when n is
     // over the capacity (false, and no change, when the heap is out), else the same one cut.
-    bool prepareLength(int32_t n);
+    bool prepareLength(int32_t n) {
+        if (n > capacity) return replaceWith(n, 0, 0, 0);
+        setLength(n);
+        return true;
+    }
 
     void assign(int32_t n, const char* source);
     void append(int32_t n, const char* source);

@@ -73,8 +73,7 @@ protected:
         probe = ReadHostFile(Win64Stub().probe);
         files = {{"setup.exe", probe}, {"setup.lst", TextLike(3000)}, {"a.dll", Noise(700)}, {"b.txt", TextLike(9000, 5)}};
         image = PackFiles(files, ReadHostFile(Win64Stub().exe));
-        const uint8_t* trailer = image.data() + image.size() - 8;
-        directoryAt = trailer[0] | trailer[1] << 8 | trailer[2] << 16 | (size_t)trailer[3] << 24;
+        directoryAt = (size_t)ReadLittle32(image.data() + image.size() - TrailerSize);
         for (auto& file : files) plainNames.insert(file.first);
     }
     void TearDown() override {

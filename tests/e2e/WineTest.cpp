@@ -386,7 +386,8 @@ TEST_F(Wide, AnInstallerWrittenByHandUnpacks) {
     // stream carries no check value, the directory and the trailer laid out byte by byte.
     sfx::Bytes image = stubBytes;
     auto put32 = [&image](uint32_t v) {
-        for (int i = 0; i < 4; ++i) image.push_back((uint8_t)(v >> (8 * i)));
+        image.resize(image.size() + 4);
+        WriteLittle32(&image[image.size() - 4], (int32_t)v);
     };
     auto putText = [&](const std::string& text) {
         put32((uint32_t)text.size());

@@ -167,7 +167,12 @@ OutputFile::OutputFile(const std::string& target) : path(target) {
     if (path == "-") {
 #ifdef _WIN32
         _setmode(_fileno(stdout), _O_BINARY);
+        bool terminal = _isatty(_fileno(stdout));
+#else
+        bool terminal = isatty(fileno(stdout));
 #endif
+        // An installer's bytes would only garble the screen.
+        if (terminal) throw Failure(ExitUsage, "standard output is a terminal: redirect it to a file");
         file = stdout;
         return;
     }

@@ -20,8 +20,7 @@ static std::vector<std::string> OpenBoxes(ByteView file, const Inspection& inspe
 
 static Certainty Sureness(const Unpacked& unpacked) {
     if (!unpacked.ok) return Certainty::ProvenDamaged;
-    return unpacked.detail.find("check value matches") != std::string::npos ? Certainty::CheckMatched
-                                                                            : Certainty::NoCheck;
+    return unpacked.checkMatched ? Certainty::CheckMatched : Certainty::NoCheck;
 }
 
 StubRun PredictStubRun(ByteView file, const Inspection& inspection) {

@@ -12,7 +12,8 @@ namespace fs = std::filesystem;
 const char* StubFileName(StubKind kind) { return kind == StubKind::Win64 ? "sfxstub64.exe" : "sfxstub.exe"; }
 
 std::vector<std::string> StubPlaces(StubKind kind) {
-    // cppcheck-suppress unreadVariable ; read under SFX_BUNDLED_STUBS or SFX_PRESET_BUILDS
+    // preset is read only in builds that name their stub folders (SFX_BUNDLED_STUBS, SFX_PRESET_BUILDS).
+    // cppcheck-suppress unreadVariable
     std::string name = StubFileName(kind), preset = kind == StubKind::Win64 ? "win64" : "win32";
     std::vector<fs::path> places;
     std::string folder = ProgramFolder();

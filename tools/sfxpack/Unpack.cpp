@@ -21,7 +21,7 @@ static std::string ZlibFailure(int result, const z_stream& stream) {
 
 // The deflate data after the zlib header, inflated raw with at most limit + 1 bytes produced.
 // Classifies what follows its final block, or how it ends otherwise.
-static void LookPastStream(const uint8_t* stream, size_t size, uint64_t limit, Unpacked& result) {
+static void LookPastStream(ByteView file, const uint8_t* stream, size_t size, uint64_t limit, Unpacked& result) {
     z_stream raw;
     std::memset(&raw, 0, sizeof raw);
     if (size < 2 || inflateInit2(&raw, -15) != Z_OK) return;
@@ -29,12 +29,18 @@ static void LookPastStream(const uint8_t* stream, size_t size, uint64_t limit, U
     raw.avail_in = (uInt)(size - 2);
     uint8_t scratch[16384];
     int status = Z_OK;
-    // The output is thrown away chunk by chunk; zlib keeps its own window.
+    // The output is thrown away chunk by chunk; zlib keeps its own window. The input read is
+    // let go of every 8 MiB, so a long stream doesn't stay in memory.
+    size_t released = 0;
     while (status == Z_OK && raw.total_out <= limit) {
         raw.next_out = scratch;
         raw.avail_out = sizeof scratch;
         status = inflate(&raw, Z_NO_FLUSH);
         if (status == Z_BUF_ERROR) break;  // no progress: the input has run out
+        if (raw.total_in >= released + (8u << 20)) {
+            ReleasePages(file, stream + 2 + released, raw.total_in - released);
+            released = raw.total_in;
+        }
     }
     uint64_t produced = raw.total_out, after = raw.avail_in;
     std::string message = raw.msg ? raw.msg : "invalid data";
@@ -98,7 +104,7 @@ static bool InflateWhole(ByteView file, const uint8_t* stream, size_t streamSize
                    got == declared;
     if (!decoded) return false;
     ReleasePages(file, stream, streamSize);
-    result.ok = result.written = true;
+    result.ok = result.written = result.checkMatched = true;
     result.detail = "deflated, check value matches";
     if (used < streamSize) result.notes.push_back(std::to_string(streamSize - used) + " bytes follow the stream");
     sink(out.get(), declared);
@@ -167,10 +173,11 @@ static Unpacked Inflate(ByteView file, const MemberEntry& member, const ByteSink
         result.detail = "deflated";
         if (status == Z_STREAM_END) {
             // zlib has compared the check value itself.
+            result.checkMatched = true;
             result.detail += ", check value matches";
             if (left) result.notes.push_back(std::to_string(left) + " bytes follow the stream");
         } else {
-            LookPastStream(stream, streamSize, declared, result);
+            LookPastStream(file, stream, streamSize, declared, result);
             ReleasePages(file, stream, streamSize);
         }
     }

@@ -13,6 +13,7 @@ namespace sfx {
 struct Unpacked {
     bool ok = false;                 // sound: nothing proves the bytes damaged
     bool written = false;            // the stub's own rule accepts the member and writes data
+    bool checkMatched = false;       // zlib compared the Adler-32 value and it matched
     Bytes data;                      // the bytes the stub writes, when written (and keepData)
     std::string box;                 // the error box the stub shows instead; empty for none
     std::string detail;              // how it was stored when ok, what is wrong when not

@@ -43,6 +43,11 @@ if ! ready; then
     /d 'user32.MessageBoxA;kernel32.CreateProcessA;kernel32.Sleep;kernel32.ExitProcess;kernel32.WaitForInputIdle;user32.LoadCursorA;user32.SetCursor' \
     >/dev/null 2>&1
   wineserver -w
+  # One start with each loader, so that whatever Wine finishes lazily on a new prefix is done
+  # before the first test's run rather than during it.
+  "$wine64" cmd /c exit >/dev/null 2>&1 || true
+  /usr/lib/wine/wine 'c:\windows\syswow64\cmd.exe' /c exit >/dev/null 2>&1 || true
+  wineserver -w
   touch "$WINEPREFIX/.sfx-ready"
   ready || { echo "wine-prefix: $WINEPREFIX is incomplete after wineboot" >&2; exit 1; }
 fi

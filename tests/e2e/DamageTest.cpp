@@ -95,7 +95,7 @@ protected:
         clear();
         WriteHostFile(DriveC() + "/dist/setup.exe", damaged);
         WineRun result = RunUnderWine(Win64Stub(), "c:\\dist\\setup.exe", "", true, 60);
-        EXPECT_EQ(result.exitCode, 0) << "124 is a hang";
+        EXPECT_EQ(result.exitCode, 0) << "124 is a hang\n" << result.trace.substr(result.trace.size() - std::min<size_t>(result.trace.size(), 4000));
         EXPECT_EQ(result.boxes(), expected.boxes);
         EXPECT_EQ(result.started(), expected.started);
         std::vector<std::string> written = FilesUnder(DriveC() + "/_setup");

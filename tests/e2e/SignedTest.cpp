@@ -126,13 +126,14 @@ struct SignedCase {
     bool aligned;  // the archive ends on a multiple of 8: no padding before the table
     bool nested;   // a second signature nested into the first
 };
-// The 32-bit loader may run under an emulator: one case covers padding and nesting there. Its
-// name is the stub's, which gives it the wine32 label.
+// The 32-bit loader may run under an emulator: two cases cover both alignments and nesting
+// there. Names holding the stub's name get the wine32 label.
 const SignedCase SignedRows[] = {
     {"Aligned", Win64Stub, true, false},
     {"Padded", Win64Stub, false, false},
     {"PaddedNested", Win64Stub, false, true},
-    {"win32", Win32Stub, false, true},
+    {"win32Aligned", Win32Stub, true, false},
+    {"win32PaddedNested", Win32Stub, false, true},
 };
 
 class SignedInstallers : public Signed, public ::testing::WithParamInterface<SignedCase> {

@@ -1,8 +1,6 @@
 // Damage to a real installer's directory and trailer, run by the real 64-bit stub under Wine and
 // by the same sources on the host: every run ends with exit code 0 within its time, and Wine
 // shows the boxes, writes the files and starts the program that the host build predicts.
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cstdio>
@@ -67,9 +65,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(HostExists(Win64Stub().exe)) << "build the win64 preset first";
         ASSERT_FALSE(WinePrefix().empty());
-        lock = open((WinePrefix() + "/.lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
+        lock = LockWinePrefix();
         ASSERT_GE(lock, 0);
-        ASSERT_EQ(flock(lock, LOCK_EX), 0);
         probe = ReadHostFile(Win64Stub().probe);
         files = {{"setup.exe", probe}, {"setup.lst", TextLike(3000)}, {"a.dll", Noise(700)}, {"b.txt", TextLike(9000, 5)}};
         image = PackFiles(files, ReadHostFile(Win64Stub().exe));

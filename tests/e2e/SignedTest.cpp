@@ -1,17 +1,10 @@
 // Signed installers under Wine: installers signed by osslsigncode with a certificate made for
 // the run (never kept), with and without padding and with a nested second signature, unpack
 // and clean up as unsigned ones do; a signed bare stub and a damaged security entry do nothing.
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-#include <chrono>
 #include <cstdlib>
-#include <thread>
-#include "e2e/WineRun.h"
+#include "e2e/E2e.h"
 
 namespace {
-
-const std::string InstallerLine = "c:\\_setup\\setup.exe c:\\_setup\\setup.lst C:\\dist\\setup.exe";
 
 // A throwaway key and self-signed certificate in a private folder, made on first use and
 // removed when the tests end.
@@ -57,67 +50,23 @@ bool Verifies(const sfx::Bytes& file) {
 
 uint32_t Le32(const sfx::Bytes& bytes, size_t at) { return (uint32_t)ReadLittle32(&bytes.at(at + 3) - 3); }
 
-// The prefix locked for the whole test, as every Wine user of the machine shares c:\_setup.
-class Signed : public ::testing::Test {
+// The end-to-end fixture with a signing certificate at hand.
+class Signed : public E2e {
 protected:
-    virtual const Stub& stubUnderTest() const { return Win64Stub(); }
-
     void SetUp() override {
-        stub = stubUnderTest();
-        ASSERT_TRUE(HostExists(stub.exe)) << "build the " << stub.name << " preset first";
+        E2e::SetUp();
         ASSERT_FALSE(SigningFolder().empty()) << "openssl could not make a certificate";
-        ASSERT_FALSE(WinePrefix().empty()) << "scripts/wine-prefix.sh failed";
-        lock = open((WinePrefix() + "/.lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
-        ASSERT_GE(lock, 0);
-        ASSERT_EQ(flock(lock, LOCK_EX), 0);
-        stubBytes = ReadHostFile(stub.exe);
-        clear();
-    }
-
-    void TearDown() override {
-        clear();
-        if (lock >= 0) close(lock);
-    }
-
-    void clear() {
-        std::string c = DriveC();
-        std::system(("rm -rf '" + c + "/_setup' '" + c + "/dist' '" + c + "/probe.txt'").c_str());
     }
 
     // The sample files behind the stub, the last one's length chosen so that the archive ends on a
     // multiple of 8 or not.
     sfx::Bytes build(bool aligned) {
         for (size_t extra = 0;; ++extra) {
-            files = {{"setup.exe", ReadHostFile(stub.probe)}, {"setup.lst", TextLike(3000)},
-                     {"a.dll", Noise(5000 + extra)}};
+            files = {{"setup.exe", probe}, {"setup.lst", TextLike(3000)}, {"a.dll", Noise(5000 + extra)}};
             sfx::Bytes image = PackFiles(files, stubBytes);
             if ((image.size() % 8 == 0) == aligned) return image;
         }
     }
-
-    WineRun run(const sfx::Bytes& image, const std::string& tail = "") {
-        WriteHostFile(DriveC() + "/dist/setup.exe", image);
-        return RunUnderWine(stub, "c:\\dist\\setup.exe", tail);
-    }
-
-    std::string probeNote() {
-        std::string note = DriveC() + "/probe.txt";
-        for (int i = 0; i < 600 && !HostExists(note); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        return ToText(ReadHostFile(note));
-    }
-
-    void expectNothingDone(const WineRun& result) {
-        EXPECT_EQ(result.exitCode, 0);
-        EXPECT_TRUE(result.boxes().empty()) << result.trace;
-        EXPECT_TRUE(result.started().empty());
-        EXPECT_FALSE(HostExists(DriveC() + "/_setup"));
-    }
-
-    Stub stub;
-    int lock = -1;
-    sfx::Bytes stubBytes;
-    NamedFiles files;
 };
 
 struct SignedCase {

@@ -1,6 +1,9 @@
 // Running the real stubs under Wine and reading back what they did from the relay trace.
 #include "e2e/WineRun.h"
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -36,6 +39,15 @@ const std::string& WinePrefix() {
 }
 
 std::string DriveC() { return WinePrefix() + "/drive_c"; }
+
+int LockWinePrefix() {
+    int lock = open((WinePrefix() + "/.lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
+    if (lock >= 0 && flock(lock, LOCK_EX) != 0) {
+        close(lock);
+        return -1;
+    }
+    return lock;
+}
 
 // Wine prints string arguments as  0040a000 "text"  with C-like escapes.
 static std::vector<std::string> ParseArgs(const std::string& list) {

@@ -20,6 +20,9 @@ const Stub& Win32Stub();
 // The prefix shared by every Wine user of the project, made on first use, and its drive C:.
 const std::string& WinePrefix();
 std::string DriveC();
+// Waits for the prefix's lock and gives its descriptor (closing it lets go), or -1: c:\_setup is
+// one folder for every Wine user of the machine, so runs take turns.
+int LockWinePrefix();
 
 // One call from the relay trace: its name and its arguments, strings unescaped.
 struct Call {

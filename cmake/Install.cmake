@@ -34,8 +34,8 @@ foreach(stub "sfxstub;win32;i686" "sfxstub64;win64;x86_64")
   endif()
 endforeach()
 # sfxpack looks in these after the installed place, so that it runs from the build tree too.
-target_compile_definitions(sfxpack PRIVATE SFX_BUNDLED_STUBS="${CMAKE_BINARY_DIR}/stubs"
-                                           SFX_PRESET_BUILDS="${PROJECT_SOURCE_DIR}/build")
+target_compile_definitions(sfxpackcli PRIVATE SFX_BUNDLED_STUBS="${CMAKE_BINARY_DIR}/stubs"
+                                              SFX_PRESET_BUILDS="${PROJECT_SOURCE_DIR}/build")
 
 # make package: a Debian package of the same install.
 set(CPACK_GENERATOR DEB)

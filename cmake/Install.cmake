@@ -2,7 +2,17 @@
 # bin/sfxpack, the stubs it packs by default in share/sfx, its man page and its bash completion.
 
 install(TARGETS sfxpack RUNTIME DESTINATION bin)
-install(FILES ${PROJECT_SOURCE_DIR}/tools/sfxpack/share/sfxpack.1 DESTINATION share/man/man1)
+# The man page goes in gzipped, as man pages are shipped; -n keeps the bytes free of a time stamp.
+find_program(SFX_GZIP gzip)
+if(SFX_GZIP)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/sfxpack.1.gz
+    COMMAND ${SFX_GZIP} -9n -c ${PROJECT_SOURCE_DIR}/tools/sfxpack/share/sfxpack.1 > ${CMAKE_BINARY_DIR}/sfxpack.1.gz
+    DEPENDS ${PROJECT_SOURCE_DIR}/tools/sfxpack/share/sfxpack.1 VERBATIM)
+  add_custom_target(sfxpackman ALL DEPENDS ${CMAKE_BINARY_DIR}/sfxpack.1.gz)
+  install(FILES ${CMAKE_BINARY_DIR}/sfxpack.1.gz DESTINATION share/man/man1)
+else()
+  install(FILES ${PROJECT_SOURCE_DIR}/tools/sfxpack/share/sfxpack.1 DESTINATION share/man/man1)
+endif()
 install(FILES ${PROJECT_SOURCE_DIR}/tools/sfxpack/share/sfxpack.bash
         DESTINATION share/bash-completion/completions RENAME sfxpack)
 

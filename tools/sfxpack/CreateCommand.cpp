@@ -122,12 +122,12 @@ static void AddFolder(const std::string& folder, const std::vector<std::string>&
 
 int CreateCommand(const Words& words) {
     Args args("create", words);
-    std::string output, stub, setup, project;
-    bool wide = false, quiet = false;
+    std::string output, setup, project;
+    StubOptions stubOptions;
     Words supports, others, folders;
     PackOptions options;
     const std::map<std::string, std::string*> once = {
-        {"-o", &output}, {"--output", &output}, {"--stub", &stub}, {"--setup", &setup}, {"--project", &project}};
+        {"-o", &output}, {"--output", &output}, {"--setup", &setup}, {"--project", &project}};
     const std::map<std::string, Words*> repeated = {
         {"--support", &supports}, {"--member", &others}, {"--store", &options.storeGlobs}};
     while (!args.done()) {
@@ -136,6 +136,7 @@ int CreateCommand(const Words& words) {
             continue;
         }
         std::string option = args.option();
+        if (stubOptions.read(args, option)) continue;
         if (once.count(option)) {
             *once.at(option) = args.value();
         } else if (repeated.count(option)) {
@@ -145,12 +146,6 @@ int CreateCommand(const Words& words) {
         } else if (option == "--no-check") {
             args.flag();
             options.keepCheck = false;
-        } else if (option == "--stub64") {
-            args.flag();
-            wide = true;
-        } else if (option == "-q" || option == "--quiet") {
-            args.flag();
-            quiet = true;
         } else {
             args.unknown();
         }
@@ -158,7 +153,8 @@ int CreateCommand(const Words& words) {
     for (auto required : {std::make_pair("-o", &output), std::make_pair("--setup", &setup),
                           std::make_pair("--project", &project)})
         if (required.second->empty()) throw Usage("create", std::string(required.first) + " is required");
-    stub = ChooseStub("create", stub, wide);
+    const bool quiet = stubOptions.quiet;
+    std::string stub = stubOptions.choose("create");
 
     Words arguments = {setup, project};
     arguments.insert(arguments.end(), supports.begin(), supports.end());

@@ -13,8 +13,8 @@ namespace sfx {
 
 int RestubCommand(const Words& words) {
     Args args("restub", words);
-    std::string path, stubPath, output;
-    bool wide = false, quiet = false;
+    std::string path, output;
+    StubOptions stubOptions;
     while (!args.done()) {
         if (!args.atOption()) {
             if (!path.empty()) throw Usage("restub", "one FILE only");
@@ -22,23 +22,16 @@ int RestubCommand(const Words& words) {
             continue;
         }
         std::string option = args.option();
-        if (option == "--stub") {
-            stubPath = args.value();
-        } else if (option == "-o" || option == "--output") {
+        if (stubOptions.read(args, option)) continue;
+        if (option == "-o" || option == "--output")
             output = args.value();
-        } else if (option == "--stub64") {
-            args.flag();
-            wide = true;
-        } else if (option == "-q" || option == "--quiet") {
-            args.flag();
-            quiet = true;
-        } else {
+        else
             args.unknown();
-        }
     }
     if (path.empty()) throw Usage("restub", "FILE is required");
     if (output.empty()) throw Usage("restub", "-o is required");
-    stubPath = ChooseStub("restub", stubPath, wide);
+    const bool quiet = stubOptions.quiet;
+    std::string stubPath = stubOptions.choose("restub");
 
     RequireInputSize(stubPath, MaxFileSize, "the stub");
     InputFile input(path);

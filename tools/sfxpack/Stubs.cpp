@@ -54,4 +54,19 @@ std::string ChooseStub(const std::string& command, const std::string& given, boo
     throw Usage(command, text + "\nName one with --stub STUB");
 }
 
+bool StubOptions::read(Args& args, const std::string& option) {
+    if (option == "--stub") {
+        given = args.value();
+    } else if (option == "--stub64") {
+        args.flag();
+        wide = true;
+    } else if (option == "-q" || option == "--quiet") {
+        args.flag();
+        quiet = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
 }  // namespace sfx

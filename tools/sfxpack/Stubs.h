@@ -21,4 +21,17 @@ std::string FindStub(StubKind kind);
 // naming the places looked at when there is none.
 std::string ChooseStub(const std::string& command, const std::string& given, bool wide);
 
+class Args;
+
+// The options of the commands that pack a stub (create, restub): --stub PATH, --stub64 and -q.
+struct StubOptions {
+    std::string given;
+    bool wide = false;
+    bool quiet = false;
+
+    // Takes the option just read when it is one of these; false leaves it to the command.
+    bool read(Args& args, const std::string& option);
+    std::string choose(const std::string& command) const { return ChooseStub(command, given, wide); }
+};
+
 }  // namespace sfx

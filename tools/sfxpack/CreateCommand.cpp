@@ -22,12 +22,23 @@ static std::string PathOf(const std::string& argument) {
     return equals == std::string::npos ? argument : argument.substr(equals + 1);
 }
 
+// A regular file is mapped only when its turn comes, so that the files are never all in memory
+// at once; a pipe or device (or "-") is read now.
+static PackFile MemberFile(const std::string& name, const std::string& path) {
+    PackFile file{name, {}, path};
+    if (InputSize(path) < 0) {
+        file.data = ReadInput(path);
+        file.path.clear();
+    }
+    return file;
+}
+
 static PackFile ReadMemberFile(const std::string& argument) {
     std::string path = PathOf(argument), name = argument.substr(0, argument.size() - path.size());
     if (!name.empty()) name.pop_back();  // the '='
     if (name.empty()) name = std::filesystem::path(path).filename().string();
     if (name.empty()) throw Usage("create", Printable(argument) + " names no file");
-    return {name, ReadInput(path)};
+    return MemberFile(name, path);
 }
 
 // Names the stub will handle in a way the packer may not expect.
@@ -112,7 +123,7 @@ static void AddFolder(const std::string& folder, const std::vector<std::string>&
         if (isNamed) continue;
         std::string name = file.first;
         std::replace(name.begin(), name.end(), '/', '\\');
-        PackFile member{name, ReadInput(file.second.string())};
+        PackFile member = MemberFile(name, file.second.string());
         if (name.find('\\') == std::string::npos)
             inputs.supportFiles.push_back(std::move(member));
         else
@@ -142,7 +153,9 @@ int CreateCommand(const Words& words) {
         } else if (repeated.count(option)) {
             repeated.at(option)->push_back(args.value());
         } else if (option == "--level") {
-            options.level = args.number(0, 9);
+            options.level = args.number(0, MaxLevel);
+        } else if (option == "-j" || option == "--jobs") {
+            options.jobs = args.number(1, 256);
         } else if (option == "--no-check") {
             args.flag();
             options.keepCheck = false;
@@ -178,26 +191,30 @@ int CreateCommand(const Words& words) {
     WarnAboutName(inputs.projectFile.name);
     for (const PackFile& file : inputs.supportFiles) WarnAboutName(file.name);
 
-    uint64_t total = inputs.stub.size() + inputs.setupProgram.data.size() + inputs.projectFile.data.size();
+    uint64_t total = inputs.stub.size() + inputs.setupProgram.size() + inputs.projectFile.size();
     for (const auto* list : {&inputs.supportFiles, &inputs.others})
-        for (const PackFile& file : *list) total += file.data.size();
+        for (const PackFile& file : *list) total += file.size();
     if (total > MaxFileSize)
         throw Failure(ExitUsage, "create: the files come to " + std::to_string(total) +
                                      " bytes, more than an installer can hold");
-    Bytes installer;
+    // Written as it is packed; the file appears only once it is whole.
+    OutputFile installer(output);
+    uint64_t size;
     {
         ProgressLine progress("packing", quiet);
         try {
-            installer = Pack(inputs, options, progress.callback());
+            size = PackTo(inputs, options, [&](const uint8_t* data, size_t n) { installer.write(data, n); },
+                          progress.callback());
         } catch (const PackError& error) {
             throw Failure(ExitUsage, std::string("create: ") + error.what());
         }
     }
-    WriteOutput(output, installer);
+    installer.commit();
     size_t members = 2 + inputs.supportFiles.size() + inputs.others.size();
     // On stderr: stdout may be the installer itself ("-o -").
     if (!quiet)
-        std::fprintf(stderr, "%s: %zu members, %zu bytes\n", Printable(output).c_str(), members, installer.size());
+        std::fprintf(stderr, "%s: %zu members, %llu bytes\n", Printable(output).c_str(), members,
+                     (unsigned long long)size);
     return ExitOk;
 }
 

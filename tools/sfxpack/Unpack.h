@@ -20,9 +20,6 @@ struct Unpacked {
     std::vector<std::string> notes;  // oddities the stub passes over
 };
 
-// Receives a member's unpacked bytes in order, a chunk at a time.
-using ByteSink = std::function<void(const uint8_t* data, size_t size)>;
-
 // Members up to this size may be decoded whole in memory; larger ones stream in chunks.
 const size_t WholeMemberBudget = 16u << 20;
 

@@ -52,6 +52,12 @@ Bytes EncodeDirectory(const Directory& directory, const std::vector<Member>& mem
         sizes.push_back((int32_t)member.stored.size());
         methods.push_back(member.method);
     }
+    return EncodeDirectory(directory, names, offsets, sizes, methods);
+}
+
+Bytes EncodeDirectory(const Directory& directory, const std::vector<std::string>& names,
+                      const std::vector<int32_t>& offsets, const std::vector<int32_t>& sizes,
+                      const std::vector<int32_t>& methods) {
     ByteWriter w;
     w.putText(directory.setupProgram);
     w.putText(directory.projectFile);

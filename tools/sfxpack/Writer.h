@@ -2,6 +2,7 @@
 // laid out behind a stub. Host code, shared by sfxpack and the tests.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 #include "archive/Format.h"
@@ -31,6 +32,9 @@ private:
     size_t length = 0;
     bool isMapped = false;
 };
+
+// Receives bytes in order, a chunk at a time.
+using ByteSink = std::function<void(const uint8_t* data, size_t size)>;
 
 // The stored forms, little-endian, no padding. Lists and tables are written exactly as given,
 // so callers can also write counts that lie.
@@ -70,6 +74,10 @@ Bytes DeflateMember(const Bytes& data, int level = 9, bool keepCheck = true);
 // The nine directory items for members that start at the given offsets.
 Bytes EncodeDirectory(const Directory& directory, const std::vector<Member>& members,
                       const std::vector<int32_t>& offsets);
+// The same from the member tables themselves.
+Bytes EncodeDirectory(const Directory& directory, const std::vector<std::string>& names,
+                      const std::vector<int32_t>& offsets, const std::vector<int32_t>& sizes,
+                      const std::vector<int32_t>& methods);
 
 // The stub, the members back to back, the directory, then the trailer (directory offset and
 // signature), the directory ending exactly where the trailer begins.

@@ -69,8 +69,10 @@ TEST_F(Command, CreateListVerifyAndExtractGiveBackEveryFile) {
 
 TEST_F(Command, OutputIsReproducibleAndTheOptionsShapeIt) {
     ASSERT_EQ(create("a.exe"), 0) << err;
-    ASSERT_EQ(create("b.exe"), 0) << err;
+    ASSERT_EQ(create("b.exe", {"-j", "1"}), 0) << err;
     EXPECT_EQ(read("a.exe"), read("b.exe"));
+    ASSERT_EQ(create("c.exe", {"--jobs=5"}), 0) << err;
+    EXPECT_EQ(read("a.exe"), read("c.exe"));
 
     // Four deflated members (set-up program, project, README.TXT, extra.dat) lose 4 bytes each.
     ASSERT_EQ(create("nocheck.exe", {"--no-check"}), 0) << err;
@@ -96,7 +98,8 @@ TEST_F(Command, HelpVersionAndUsageErrors) {
     expectFailure(create("x.exe", {"--stub64"}), 2, "--stub and --stub64 are two choices of stub; give one");
     expectFailure(run({"extract", "-x", "a"}), 2, "unknown option -x");
     expectFailure(run({"verify", "-qv", "a"}), 2, "-q takes no value");
-    expectFailure(create("x.exe", {"--level", "10"}), 2, "--level takes a number from 0 to 9, not 10");
+    expectFailure(create("x.exe", {"--level", "13"}), 2, "--level takes a number from 0 to 12, not 13");
+    expectFailure(create("x.exe", {"-j0"}), 2, "-j takes a number from 1 to 256, not 0");
     // The stub would never find a second member under a name that differs only in case.
     expectFailure(create("x.exe", {"--member", "SETUP.LST=in/extra.dat"}), 2, "two members are named SETUP.LST");
     EXPECT_FALSE(exists("x.exe"));

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <random>
 #include <sys/wait.h>
+#include <zlib.h>
 #include "Pack.h"
 
 namespace fs = std::filesystem;
@@ -42,6 +43,25 @@ sfx::Bytes SampleInstaller(bool keepCheck) {
     sfx::PackOptions options;
     options.keepCheck = keepCheck;
     return sfx::Pack(inputs, options);
+}
+
+sfx::Bytes Joined(sfx::Bytes a, const sfx::Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+sfx::Bytes InflateAsTheStub(const sfx::Bytes& stored) {
+    if (stored.size() < 4) return {};
+    sfx::Bytes out((size_t)Get32(stored, 0));
+    z_stream z{};
+    z.next_in = const_cast<Bytef*>(stored.data() + 4);
+    z.avail_in = (uInt)(stored.size() - 4);
+    z.next_out = out.data();
+    z.avail_out = (uInt)out.size();
+    inflateInit(&z);
+    int result = inflate(&z, Z_NO_FLUSH);
+    inflateEnd(&z);
+    return InflateAccepted(result, z.avail_out, z.avail_in) ? out : sfx::Bytes();
 }
 
 sfx::Bytes Assemble(const sfx::Bytes& head, const sfx::Bytes& directory) {

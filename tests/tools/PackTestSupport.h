@@ -16,6 +16,11 @@ sfx::Bytes PeStub(size_t size);
 sfx::Bytes SampleInstaller(bool keepCheck = true);
 // The head (stub and members), the directory, then the trailer pointing at the directory.
 sfx::Bytes Assemble(const sfx::Bytes& head, const sfx::Bytes& directory);
+// The bytes of a, then b's.
+sfx::Bytes Joined(sfx::Bytes a, const sfx::Bytes& b);
+// A deflated member's bytes as the stub inflates them, in one call into the declared size; empty
+// when the stub would refuse them.
+sfx::Bytes InflateAsTheStub(const sfx::Bytes& stored);
 // A small installer typed out byte by byte (in InspectTest.cpp).
 extern const sfx::Bytes HandWritten;
 

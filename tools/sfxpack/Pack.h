@@ -14,7 +14,7 @@ namespace sfx {
 struct PackFile {
     std::string name;  // the member name
     Bytes data;
-    std::string path;  // when set, the member is this regular file, mapped when its turn comes
+    std::string path = {};  // when set, the member is this regular file, mapped when its turn comes
     uint64_t size() const;  // data's size, or the file's from stat
 };
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Copies a payload of real files into a folder: shared libraries, documentation and Python modules
-as a Debian system carries them. Each group fills its share of the total with files of 16 KiB to
-16 MiB, taken in the order of their paths' MD5 sums while they still fit: spread over the alphabet,
-and the same system always gives the same payload.
+as a Debian system carries them, about a third each. Each group fills its share of the total with
+files of 16 KiB to 16 MiB, taken in the order of their paths' MD5 sums while they still fit:
+spread over the alphabet, and the same system always gives the same payload.
 
 Usage: realfiles.py OUT_DIR TOTAL_BYTES
 Writes OUT_DIR/<group>/<path with '/' turned to '_'> and prints the count and bytes picked.
@@ -15,10 +15,11 @@ import sys
 
 Smallest, Largest = 16 << 10, 16 << 20
 # Each group: a name, its share of the total, and the files it draws from.
+# The last group takes whatever the others leave.
 Groups = [
-    ("lib", 0.60, lambda: glob.glob("/usr/lib/x86_64-linux-gnu/*.so*")),
-    ("doc", 0.15, lambda: glob.glob("/usr/share/doc/**/*", recursive=True)),
-    ("py", 0.25, lambda: glob.glob("/usr/lib/python3*/**/*.py", recursive=True)),
+    ("py", 1 / 3, lambda: glob.glob("/usr/lib/python3*/**/*.py", recursive=True)),
+    ("doc", 1 / 3, lambda: glob.glob("/usr/share/doc/**/*", recursive=True)),
+    ("lib", 1 / 3, lambda: glob.glob("/usr/lib/x86_64-linux-gnu/*.so*")),
 ]
 
 

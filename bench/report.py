@@ -9,6 +9,8 @@ import re
 import statistics
 import sys
 
+import packreport
+
 MiB = 1 << 20
 ReplacedStubSize = 80384  # the image size of the installer stub this one replaces
 
@@ -320,8 +322,11 @@ def Main(out, results_path):
     if not explained:
         w("None besides the Wine figures.")
     w("")
+    md.extend(packreport.Section(table, facts, out))
     w("Elapsed time of this `make bench`, from `bench/run`'s start to the report: %s s (the win32 build "
-      "before it not included)." % facts["elapsed.before.report"])
+      "before it not included)%s." % (facts["elapsed.before.report"],
+                                      ", of which %s s packing" % facts["pack.elapsed"] if "pack.elapsed" in facts
+                                      else ""))
     w("")
 
     with open(results_path, "w") as f:

@@ -8,8 +8,9 @@
 namespace sfx {
 
 const int MaxLevel = 12;
-// The level create uses unless told: see bench/results.md for the sizes and times behind it.
-const int DefaultLevel = 10;
+// The level create uses unless told: the highest whose work alone, on one core, stays under half
+// of zip -9's on the benchmark's payloads (bench/results.md, "Levels").
+const int DefaultLevel = 7;
 
 enum class EncoderKind { Best, Zlib };  // Best: libdeflate when built in, else zlib
 

@@ -7,13 +7,14 @@ _sfxpack() {
     fi
     case $prev in
         -d|--directory) mapfile -t COMPREPLY < <(compgen -d -- "$cur"); return ;;
-        --level) mapfile -t COMPREPLY < <(compgen -W "0 1 2 3 4 5 6 7 8 9" -- "$cur"); return ;;
+        --level) mapfile -t COMPREPLY < <(compgen -W "0 1 2 3 4 5 6 7 8 9 10 11 12" -- "$cur"); return ;;
+        -j|--jobs) mapfile -t COMPREPLY < <(compgen -W "$(seq 1 "$(nproc 2>/dev/null || echo 4)")" -- "$cur"); return ;;
         --store) return ;;
     esac
     if [[ $cur == -* ]]; then
         local options
         case ${COMP_WORDS[1]} in
-            create) options="-o --output --stub --stub64 --setup --project --support --member --store --level --no-check -q --quiet --help" ;;
+            create) options="-o --output --stub --stub64 --setup --project --support --member --store --level -j --jobs --no-check -q --quiet --help" ;;
             list) options="--json --help" ;;
             verify) options="-q --quiet --help" ;;
             extract) options="-d --directory -q --quiet --help" ;;

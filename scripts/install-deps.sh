@@ -66,3 +66,7 @@ fi
 if ! bash "$(dirname "$0")/fetch-zlib.sh" >/dev/null; then
   echo "install-deps: zlib's source package could not be had; the stub will link Debian's libz.a (larger)"
 fi
+# libdeflate's source package, built into sfxpack.exe (Debian has no MinGW build of it).
+if ! bash "$(dirname "$0")/fetch-libdeflate.sh" >/dev/null; then
+  echo "install-deps: libdeflate's source package could not be had; sfxpack.exe will deflate with zlib alone"
+fi

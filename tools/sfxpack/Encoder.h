@@ -1,5 +1,5 @@
 // Deflating a member in pieces that join into one zlib stream: libdeflate where it is built in
-// (levels 0 to 12), zlib otherwise (levels above 9 deflate as 9).
+// (levels 0 to 12; every build that could have it), zlib otherwise (levels above 9 deflate as 9).
 #pragma once
 #include <cstdint>
 #include <memory>

@@ -41,7 +41,7 @@ private:
     void work();
     bool mayTake() const;  // under the lock
     std::shared_ptr<MemberBytes> openFor(const Job& job);  // under the lock
-    Done deflate(const Job& job, std::shared_ptr<MemberBytes> bytes, bool deflate, Encoder& encoder) const;
+    Done deflatePiece(const Job& job, std::shared_ptr<MemberBytes> bytes, bool wanted, Encoder& encoder) const;
     void stop(std::exception_ptr why);
 
     const std::vector<MemberPlan>& members;
@@ -93,7 +93,7 @@ std::shared_ptr<MemberBytes> Pool::openFor(const Job& job) {
     return taken;
 }
 
-Done Pool::deflate(const Job& job, std::shared_ptr<MemberBytes> bytes, bool deflate, Encoder& encoder) const {
+Done Pool::deflatePiece(const Job& job, std::shared_ptr<MemberBytes> bytes, bool wanted, Encoder& encoder) const {
     Done done;
     const uint8_t* base = bytes->bytes().data();
     Piece& piece = done.piece;
@@ -102,7 +102,7 @@ Done Pool::deflate(const Job& job, std::shared_ptr<MemberBytes> bytes, bool defl
     piece.first = job.first;
     piece.last = job.last;
     // Nothing is smaller than an empty member stored.
-    if (deflate && job.size() > 0) {
+    if (wanted && job.size() > 0) {
         piece.adler = (uint32_t)adler32(1, piece.input.data(), (uInt)piece.input.size());
         piece.stream = encoder.deflate(base, (size_t)job.begin, (size_t)job.end, job.last);
         piece.deflated = true;
@@ -124,7 +124,7 @@ void Pool::work() {
         for (;;) {
             size_t j;
             std::shared_ptr<MemberBytes> bytes;
-            bool deflate;
+            bool wanted;
             {
                 std::unique_lock<std::mutex> lock(mutex);
                 changed.wait(lock, [&] { return stopping || next == jobs.size() || mayTake(); });
@@ -132,9 +132,9 @@ void Pool::work() {
                 j = next++;
                 held += jobs[j].size();
                 bytes = openFor(jobs[j]);
-                deflate = members[jobs[j].member].deflate && !storeRest[jobs[j].member];
+                wanted = members[jobs[j].member].deflate && !storeRest[jobs[j].member];
             }
-            Done done = this->deflate(jobs[j], std::move(bytes), deflate, *encoder);
+            Done done = deflatePiece(jobs[j], std::move(bytes), wanted, *encoder);
             std::lock_guard<std::mutex> lock(mutex);
             finished.emplace(j, std::move(done));
             changed.notify_all();

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Prepares the Wine prefix that the end-to-end tests, the demo and the benchmarks share, once per
 # machine and Wine version, and leaves its wineserver running so that each later run starts
-# quickly. Prints the prefix.
+# quickly, until --stop ends it. Prints the prefix.
 # Usage: scripts/wine-prefix.sh [PREFIX]    makes it if needed, then prints it
 #        scripts/wine-prefix.sh --path      prints where it is (or would be), nothing more
+#        scripts/wine-prefix.sh --stop      ends its wineserver and every process Wine runs in it
+#   SFX_WINE32_QEMU=1: the 32-bit half boots under qemu, as on a kernel without i386 support
 #   default: $SFX_WINE_PREFIX, else ${XDG_CACHE_HOME:-$HOME/.cache}/sfx/wine-<Wine's version>
 # The prefix lives outside the clone so that every clean clone and CI run on a machine reuse it;
 # making one costs minutes, since the 32-bit half of Wine boots under qemu on some kernels.
@@ -14,11 +16,15 @@ version=$("$wine64" --version 2>/dev/null | awk '{print $1}' | tr -c 'A-Za-z0-9.
 [ -n "$version" ] || version=wine-unknown
 default="${SFX_WINE_PREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/sfx/$version}"
 if [ "${1:-}" = --path ]; then realpath -m "$default"; exit 0; fi
+if [ "${1:-}" = --stop ]; then
+  # Only a prefix that exists has a server to stop; wineserver would make one otherwise.
+  prefix=$(realpath -m "$default")
+  [ ! -d "$prefix" ] || WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+  exit 0
+fi
 export WINEPREFIX="$(realpath -m "${1:-$default}")"
 export WINEDEBUG=-all
-# No Mono, no Gecko, no menu entries: none is needed, and each would slow the first boot.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-unset DISPLAY
+. scripts/wine-env.sh
 
 # A prefix counts as made only when the marker is there and the pieces each run needs exist;
 # anything less (a run killed half-way, a folder cleaned by hand) is made again from nothing.
@@ -37,16 +43,19 @@ if ! ready; then
   wineserver -k 2>/dev/null || true
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1
+  # The 64-bit wineboot: the 32-bit one would boot the whole prefix under qemu where the kernel
+  # can't run i386 programs, where only the 32-bit half's set-up needs to.
+  emulate=()
+  [ "${SFX_WINE32_QEMU:-}" != 1 ] || emulate=(bash scripts/emulate-i386.sh)
+  ${emulate[@]+"${emulate[@]}"} "$wine64" wineboot -i >/dev/null 2>&1
   # The relay trace is limited to the calls the tests read.
-  wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /f \
+  "$wine64" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /f \
     /d 'user32.MessageBoxA;kernel32.CreateProcessA;kernel32.Sleep;kernel32.ExitProcess;kernel32.WaitForInputIdle;user32.LoadCursorA;user32.SetCursor' \
     >/dev/null 2>&1
   wineserver -w
-  # One start with each loader, so that whatever Wine finishes lazily on a new prefix is done
-  # before the first test's run rather than during it.
+  # One start, so that whatever Wine finishes lazily on a new prefix is done before the first
+  # test's run rather than during it.
   "$wine64" cmd /c exit >/dev/null 2>&1 || true
-  /usr/lib/wine/wine 'c:\windows\syswow64\cmd.exe' /c exit >/dev/null 2>&1 || true
   wineserver -w
   touch "$WINEPREFIX/.sfx-ready"
   ready || { echo "wine-prefix: $WINEPREFIX is incomplete after wineboot" >&2; exit 1; }

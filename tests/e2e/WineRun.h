@@ -16,6 +16,8 @@ struct Stub {
 };
 const Stub& Win64Stub();
 const Stub& Win32Stub();
+// Whether the 32-bit loader is made to run under qemu (SFX_WINE32_QEMU=1).
+bool Wine32Emulated();
 
 // The prefix shared by every Wine user of the project, made on first use, and its drive C:.
 const std::string& WinePrefix();
@@ -23,6 +25,10 @@ std::string DriveC();
 // Waits for the prefix's lock and gives its descriptor (closing it lets go), or -1: c:\_setup is
 // one folder for every Wine user of the machine, so runs take turns.
 int LockWinePrefix();
+// Waits until no program of the tests' own (the stubs and the set-up programs they start) runs in
+// the prefix any more; false if one still runs after the time-out. A set-up program outlives the
+// stub that started it, and the next run must not meet it still holding c:\_setup's files.
+bool AwaitOwnProgramsGone(int timeoutSeconds);
 
 // One call from the relay trace: its name and its arguments, strings unescaped.
 struct Call {

@@ -1,27 +1,31 @@
 #!/usr/bin/env bash
-# Prepares the Wine prefix that the end-to-end tests, the demo and the benchmarks share, once per
-# machine and Wine version, and leaves its wineserver running so that each later run starts
-# quickly, until --stop ends it. Prints the prefix.
-# Usage: scripts/wine-prefix.sh [PREFIX]    makes it if needed, then prints it
-#        scripts/wine-prefix.sh --path      prints where it is (or would be), nothing more
-#        scripts/wine-prefix.sh --stop      ends its wineserver and every process Wine runs in it
-#   SFX_WINE32_QEMU=1: the 32-bit half boots under qemu, as on a kernel without i386 support
+# Prepares the Wine prefixes that the end-to-end tests, the demo and the benchmarks share, once
+# per machine and Wine version, and leaves each one's wineserver running so that each later run
+# starts quickly, until --stop ends them. Prints the prefix.
+# Usage: scripts/wine-prefix.sh [--pe32|PREFIX]  makes it if needed, then prints it
+#        scripts/wine-prefix.sh --path            prints where it is (or would be), nothing more
+#        scripts/wine-prefix.sh --stop            ends the servers of both and what Wine runs in them
 #   default: $SFX_WINE_PREFIX, else ${XDG_CACHE_HOME:-$HOME/.cache}/sfx/wine-<Wine's version>
-# The prefix lives outside the clone so that every clean clone and CI run on a machine reuse it;
-# making one costs minutes, since the 32-bit half of Wine boots under qemu on some kernels.
+#   --pe32: the same path with -pe32 behind it, a second drive C: in which the PE32 runs go on
+#           beside the others (c:\_setup is one folder per prefix)
+#   SFX_WINE32_QEMU=1: the 32-bit half boots under qemu, as on a kernel without i386 support
+# The prefix lives outside the clone so that every clean clone and CI run on a machine reuse it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 wine64=/usr/lib/wine/wine64
 version=$("$wine64" --version 2>/dev/null | awk '{print $1}' | tr -c 'A-Za-z0-9.\n-' _)
 [ -n "$version" ] || version=wine-unknown
-default="${SFX_WINE_PREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/sfx/$version}"
-if [ "${1:-}" = --path ]; then realpath -m "$default"; exit 0; fi
-if [ "${1:-}" = --stop ]; then
-  # Only a prefix that exists has a server to stop; wineserver would make one otherwise.
-  prefix=$(realpath -m "$default")
-  [ ! -d "$prefix" ] || WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
-  exit 0
-fi
+default=$(realpath -m "${SFX_WINE_PREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/sfx/$version}")
+case "${1:-}" in
+  --path) echo "$default"; exit 0 ;;
+  --pe32) set -- "$default-pe32" ;;
+  --stop)
+    # Only a prefix that exists has a server to stop; wineserver would make one otherwise.
+    for prefix in "$default" "$default-pe32"; do
+      [ ! -d "$prefix" ] || WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+    done
+    exit 0 ;;
+esac
 export WINEPREFIX="$(realpath -m "${1:-$default}")"
 export WINEDEBUG=-all
 . scripts/wine-env.sh

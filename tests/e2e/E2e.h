@@ -17,6 +17,7 @@ protected:
 
     void SetUp() override {
         stub = stubUnderTest();
+        UseWinePrefixOf(stub);
         ASSERT_TRUE(HostExists(stub.exe)) << "build the " << stub.name << " preset first";
         ASSERT_FALSE(WinePrefix().empty()) << "scripts/wine-prefix.sh failed";
         lock = LockWinePrefix();

@@ -35,19 +35,30 @@ bool Wine32Emulated() {
     return setting && std::string(setting) == "1";
 }
 
+// The PE32 runs have a prefix of their own, so that their slower loader runs beside the others.
+static bool pe32Lane = false;
+
+void UseWinePrefixOf(const Stub& stub) { pe32Lane = stub.name == Win32Stub().name; }
+
+static std::string MadePrefix(const char* option) {
+    // The script makes a prefix once per machine, under its own lock, and prints where it is.
+    std::string path;
+    if (FILE* out = popen((std::string("bash " SFX_SOURCE_DIR "/scripts/wine-prefix.sh ") + option).c_str(), "r")) {
+        char line[4096];
+        while (fgets(line, sizeof line, out)) path = line;
+        pclose(out);
+    }
+    while (!path.empty() && path.back() == '\n') path.pop_back();
+    return path;
+}
+
 const std::string& WinePrefix() {
-    // The script makes the prefix once per machine, under its own lock, and prints where it is.
-    static const std::string prefix = [] {
-        std::string path;
-        if (FILE* out = popen("bash " SFX_SOURCE_DIR "/scripts/wine-prefix.sh", "r")) {
-            char line[4096];
-            while (fgets(line, sizeof line, out)) path = line;
-            pclose(out);
-        }
-        while (!path.empty() && path.back() == '\n') path.pop_back();
-        return path;
-    }();
-    return prefix;
+    if (pe32Lane) {
+        static const std::string pe32 = MadePrefix("--pe32");
+        return pe32;
+    }
+    static const std::string shared = MadePrefix("");
+    return shared;
 }
 
 std::string DriveC() { return WinePrefix() + "/drive_c"; }

@@ -19,7 +19,9 @@ const Stub& Win32Stub();
 // Whether the 32-bit loader is made to run under qemu (SFX_WINE32_QEMU=1).
 bool Wine32Emulated();
 
-// The prefix shared by every Wine user of the project, made on first use, and its drive C:.
+// The prefix shared by every Wine user of the project, made on first use, and its drive C:; the
+// PE32 runs use a second one, chosen for the rest of the process by UseWinePrefixOf.
+void UseWinePrefixOf(const Stub& stub);
 const std::string& WinePrefix();
 std::string DriveC();
 // Waits for the prefix's lock and gives its descriptor (closing it lets go), or -1: c:\_setup is

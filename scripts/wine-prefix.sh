@@ -25,7 +25,7 @@ unset DISPLAY
 ready() {
   [ -f "$WINEPREFIX/.sfx-ready" ] && [ -f "$WINEPREFIX/system.reg" ] && [ -f "$WINEPREFIX/user.reg" ] &&
     [ -d "$WINEPREFIX/drive_c/windows/system32" ] && [ -d "$WINEPREFIX/drive_c/windows/syswow64" ] &&
-    grep -q RelayInclude "$WINEPREFIX/user.reg"
+    grep -q 'RelayInclude.*kernel32.SetDefaultDllDirectories' "$WINEPREFIX/user.reg"
 }
 
 mkdir -p "$(dirname "$WINEPREFIX")"
@@ -38,9 +38,10 @@ if ! ready; then
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1
-  # The relay trace is limited to the calls the tests read.
+  # The relay trace is limited to the calls the tests read. (ready() looks for the entry added
+  # last, so that a prefix made before it was added is made again.)
   wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /f \
-    /d 'user32.MessageBoxA;kernel32.CreateProcessA;kernel32.Sleep;kernel32.ExitProcess;kernel32.WaitForInputIdle;user32.LoadCursorA;user32.SetCursor' \
+    /d 'user32.MessageBoxA;kernel32.CreateProcessA;kernel32.Sleep;kernel32.ExitProcess;kernel32.WaitForInputIdle;user32.LoadCursorA;user32.SetCursor;kernel32.SetDllDirectoryA;kernel32.SetDefaultDllDirectories' \
     >/dev/null 2>&1
   wineserver -w
   # One start with each loader, so that whatever Wine finishes lazily on a new prefix is done

@@ -35,7 +35,7 @@ export WINEDEBUG=-all
 ready() {
   [ -f "$WINEPREFIX/.sfx-ready" ] && [ -f "$WINEPREFIX/system.reg" ] && [ -f "$WINEPREFIX/user.reg" ] &&
     [ -d "$WINEPREFIX/drive_c/windows/system32" ] && [ -d "$WINEPREFIX/drive_c/windows/syswow64" ] &&
-    grep -q RelayInclude "$WINEPREFIX/user.reg"
+    grep -q 'RelayInclude.*kernel32.SetDefaultDllDirectories' "$WINEPREFIX/user.reg"
 }
 
 mkdir -p "$(dirname "$WINEPREFIX")"
@@ -52,9 +52,10 @@ if ! ready; then
   emulate=()
   [ "${SFX_WINE32_QEMU:-}" != 1 ] || emulate=(bash scripts/emulate-i386.sh)
   ${emulate[@]+"${emulate[@]}"} "$wine64" wineboot -i >/dev/null 2>&1
-  # The relay trace is limited to the calls the tests read.
+  # The relay trace is limited to the calls the tests read. (ready() looks for the entry added
+  # last, so that a prefix made before it was added is made again.)
   "$wine64" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /f \
-    /d 'user32.MessageBoxA;kernel32.CreateProcessA;kernel32.Sleep;kernel32.ExitProcess;kernel32.WaitForInputIdle;user32.LoadCursorA;user32.SetCursor' \
+    /d 'user32.MessageBoxA;kernel32.CreateProcessA;kernel32.Sleep;kernel32.ExitProcess;kernel32.WaitForInputIdle;user32.LoadCursorA;user32.SetCursor;kernel32.SetDllDirectoryA;kernel32.SetDefaultDllDirectories' \
     >/dev/null 2>&1
   wineserver -w
   # One start, so that whatever Wine finishes lazily on a new prefix is done before the first

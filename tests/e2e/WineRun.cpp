@@ -156,13 +156,13 @@ std::vector<std::string> WineRun::started() const {
 }
 
 WineRun RunUnderWine(const Stub& stub, const std::string& windowsPath, const std::string& tail, bool traced,
-                     int timeoutSeconds) {
+                     int timeoutSeconds, const std::string& environment) {
     std::string trace = WinePrefix() + "/trace.txt";
     // Under qemu every 32-bit start costs seconds, and more on a loaded machine: a run killed half
     // way leaves its set-up program stuck, so the time-out there only catches real hangs.
     if (Wine32Emulated() && stub.name == Win32Stub().name) timeoutSeconds *= 5;
     std::string command = "cd '" + DriveC() + "' && . '" SFX_SOURCE_DIR "/scripts/wine-env.sh' && WINEPREFIX='" +
-                          WinePrefix() + "' WINEDEBUG=" + (traced ? "+relay" : "-all") + " timeout -k 10 " +
+                          WinePrefix() + "' WINEDEBUG=" + (traced ? "+relay " : "-all ") + environment + " timeout -k 10 " +
                           std::to_string(timeoutSeconds) + " " + stub.loader + " '" + windowsPath + "' " + tail +
                           " 2>'" + trace + "' >/dev/null";
     WineRun run;

@@ -52,10 +52,10 @@ struct WineRun {
 };
 
 // Runs the Windows program at `windowsPath` with the tail, from drive C:'s root, under the stub's
-// loader, with the relay trace when asked. A run that outlives the time-out counts as a hang
-// (exit code 124). The caller holds the prefix lock.
+// loader, with the relay trace when asked and the environment's assignments on top. A run that
+// outlives the time-out counts as a hang (exit code 124). The caller holds the prefix lock.
 WineRun RunUnderWine(const Stub& stub, const std::string& windowsPath, const std::string& tail,
-                     bool traced = true, int timeoutSeconds = 120);
+                     bool traced = true, int timeoutSeconds = 120, const std::string& environment = "");
 
 // Host files, read and written whole; folders on the way are made.
 sfx::Bytes ReadHostFile(const std::string& path);

@@ -16,6 +16,8 @@ echo "== Packing $out/demo-setup.exe"
 "$pack" verify "$out/demo-setup.exe"
 
 prefix=$(bash scripts/wine-prefix.sh)
+# Wine's server and services end with the demo.
+trap 'bash scripts/wine-prefix.sh --stop' EXIT
 drive="$prefix/drive_c"
 wine_run() {
   # One Wine run at a time in the shared prefix; the 32-bit loader may run under emulation.

@@ -36,7 +36,8 @@ sfx::Bytes PngImage(int size) {
     header.insert(header.end(), {8, 6, 0, 0, 0});  // 8 bits per channel, RGBA
     for (int y = 0; y < size; ++y) {
         rows.push_back(0);  // no filter
-        for (int x = 0; x < size; ++x) rows.insert(rows.end(), {(uint8_t)(x / 32 * 32), (uint8_t)(y / 32 * 32), 160, 255});
+        for (int x = 0; x < size; ++x)
+            rows.insert(rows.end(), {(uint8_t)(x / 32 * 32), (uint8_t)(y / 32 * 32), 160, 255});
     }
     uLongf packedSize = compressBound((uLong)rows.size());
     sfx::Bytes packed(packedSize);
@@ -68,4 +69,6 @@ sfx::Bytes IcoFile(const std::vector<sfx::IconImage>& images) {
     return out;
 }
 
-std::vector<sfx::IconImage> SampleIcon() { return {IconOf(16, false), IconOf(32, false), IconOf(48, false), IconOf(256, true)}; }
+std::vector<sfx::IconImage> SampleIcon() {
+    return {IconOf(16, false), IconOf(32, false), IconOf(48, false), IconOf(256, true)};
+}

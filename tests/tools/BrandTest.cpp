@@ -72,8 +72,8 @@ TEST(ResourceSection, IsLaidOutAsTheLoaderSearchesIt) {
     std::vector<sfx::Resource> resources = {
         {sfx::ResourceNumber(14), {true, 0, u"AB"}, 0x409, 0, sfx::EncodeIconGroup({image}, {1})},
         {sfx::ResourceNumber(3), sfx::ResourceNumber(1), 0x409, 0, Png8}};
-    const Bytes expected = {
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 3, 0, 0, 0, 32, 0, 0, 0x80, 14, 0, 0, 0, 56, 0, 0, 0x80,  // root
+    const Bytes expected = {  // the root, then each level in turn
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 3, 0, 0, 0, 32, 0, 0, 0x80, 14, 0, 0, 0, 56, 0, 0, 0x80,
         0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 80, 0, 0, 0x80,        // type 3: name 1
         0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 128, 0, 0, 0x80, 104, 0, 0, 0x80,  // type 14: "AB"
         0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 9, 4, 0, 0, 136, 0, 0, 0,          // language 0409
@@ -106,7 +106,8 @@ Bytes ResourceStub(bool wide) {
     Bytes stub = PeImageOf(0x200 + raw, wide);
     std::fill(stub.begin() + 0x200, stub.end(), 0);
     std::copy(section.begin(), section.end(), stub.begin() + 0x200);
-    for (auto [at, value] : {std::pair<size_t, size_t>{Optional + 8, raw}, {Optional + 32, 0x1000}, {Optional + 36, 0x200},
+    for (auto [at, value] : {std::pair<size_t, size_t>{Optional + 8, raw}, {Optional + 32, 0x1000},
+                             {Optional + 36, 0x200},
                              {Optional + 56, 0x1000 + (section.size() + 0xFFF) / 0x1000 * 0x1000},
                              {ResourceEntry(wide), 0x1000}, {ResourceEntry(wide) + 4, section.size()},
                              {SectionHeader(wide) + 8, section.size()}, {SectionHeader(wide) + 12, 0x1000},
@@ -176,12 +177,14 @@ struct HostileCase {
 const HostileCase HostileRows[] = {
     {"EntriesPastTheEnd", [](Bytes& s) { Put32(s, 0x20C, 0x7FFF0000); }, "entries run past the section's end",
      "entries run past the section's end"},
-    {"DataOutsideTheSection", [](Bytes& s) { Put32(s, 0x28C, 0x10); }, "lies outside the section", "outside the section"},
+    {"DataOutsideTheSection", [](Bytes& s) { Put32(s, 0x28C, 0x10); }, "lies outside the section",
+     "outside the section"},
     {"LanguageLevelLoopsBack", [](Bytes& s) { Put32(s, 0x264, (int32_t)0x80000000); }, "points at a directory",
      "points at a directory"},
-    {"NameLeavesTheSection", [](Bytes& s) { Put32(s, 0x230, (int32_t)0x8000FFF0); }, "a name lies past", "a name lies past"},
-    {"GroupCountsTooMany", [](Bytes& s) { s.at(Get32(s, 0x29C) - 0x1000 + 0x200 + 4) = 0xFF; }, "icon group SMILE is damaged",
-     "icon group SMILE is damaged"},
+    {"NameLeavesTheSection", [](Bytes& s) { Put32(s, 0x230, (int32_t)0x8000FFF0); }, "a name lies past",
+     "a name lies past"},
+    {"GroupCountsTooMany", [](Bytes& s) { s.at(Get32(s, 0x29C) - 0x1000 + 0x200 + 4) = 0xFF; },
+     "icon group SMILE is damaged", "icon group SMILE is damaged"},
     {"NoResourceDirectory", [](Bytes& s) { Put32(s, ResourceEntry(false) + 4, 0); }, "it has no resource section", ""},
     {"DirectoryInNoSection", [](Bytes& s) { Put32(s, ResourceEntry(false), 0x9000); }, "it has no resource section",
      "lies in no section"},
@@ -246,7 +249,8 @@ TEST_F(BrandCommand, CreateAndRestubBrandTheStubAndListShowsIt) {
                   "                 CompanyName: Grünwald\n                 FileVersion: 1.2.3.4\n");
     ASSERT_EQ(run({"list", "--json", "a.exe"}), 0) << err;
     expectIn(out, "{\"width\": 256, \"height\": 256, \"bitCount\": 32, \"bytes\": ");
-    expectIn(out, "\"version\": {\"fileVersion\": \"1.2.3.4\", \"productVersion\": \"1.2.3.4\", \"language\": \"0407\"");
+    expectIn(out, "\"version\": {\"fileVersion\": \"1.2.3.4\", \"productVersion\": \"1.2.3.4\", "
+                  "\"language\": \"0407\"");
 
     // Without the options the stub is packed as it is.
     ASSERT_EQ(create("plain.exe"), 0) << err;
@@ -276,7 +280,7 @@ struct BadCase {
     const char* error;
 };
 const BadCase BadRows[] = {
-    {"ThreeNumbers", {"--file-version", "1.2.3"}, "--file-version takes four numbers up to 65535 as A.B.C.D, not 1.2.3"},
+    {"ThreeNumbers", {"--file-version", "1.2.3"}, "--file-version takes four numbers up to 65535 as A.B.C.D"},
     {"NumberTooLarge", {"--product-version", "1.2.3.65536"}, "--product-version takes four numbers"},
     {"EmptyKey", {"--version-string", "=x"}, "the key and the value must not be empty"},
     {"EmptyValue", {"--version-string", "Comments="}, "the key and the value must not be empty"},

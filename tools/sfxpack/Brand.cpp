@@ -78,8 +78,8 @@ static Resource TakeFirstGroup(std::vector<Resource>& resources) {
     Resource made{groupType, ResourceNumber(1), DefaultIconLanguage, 0, {}};
     auto group = resources.end();
     for (auto it = resources.begin(); it != resources.end(); ++it)
-        if (it->type == groupType && (group == resources.end() || std::tie(it->name, it->language) <
-                                                                      std::tie(group->name, group->language)))
+        if (it->type == groupType &&
+            (group == resources.end() || std::tie(it->name, it->language) < std::tie(group->name, group->language)))
             group = it;
     if (group == resources.end()) return made;
     made.name = group->name;
@@ -121,8 +121,9 @@ static void ReplaceVersion(std::vector<Resource>& resources, const VersionInfo& 
         throw BrandError(error.what());
     }
     const ResourceId type = ResourceNumber(ResourceVersion);
-    resources.erase(std::remove_if(resources.begin(), resources.end(), [&](const Resource& r) { return r.type == type; }),
-                    resources.end());
+    resources.erase(
+        std::remove_if(resources.begin(), resources.end(), [&](const Resource& r) { return r.type == type; }),
+        resources.end());
     resources.push_back({type, ResourceNumber(1), info.language, 0, data});
 }
 

@@ -27,7 +27,8 @@ bool BrandOptions::read(Args& args, const std::string& option) {
 static VersionNumber Number(const std::string& command, const char* option, const std::string& text) {
     VersionNumber number{};
     if (!ParseVersionNumber(text, number))
-        throw Usage(command, std::string(option) + " takes four numbers up to 65535 as A.B.C.D, not " + Printable(text));
+        throw Usage(command,
+                    std::string(option) + " takes four numbers up to 65535 as A.B.C.D, not " + Printable(text));
     return number;
 }
 
@@ -48,7 +49,8 @@ static void Language(const std::string& command, const std::string& text, Versio
 
 static void AddString(const std::string& command, const std::string& argument, VersionInfo& info) {
     size_t equals = argument.find('=');
-    std::string key = argument.substr(0, equals), value = equals == std::string::npos ? "" : argument.substr(equals + 1);
+    std::string key = argument.substr(0, equals),
+                value = equals == std::string::npos ? "" : argument.substr(equals + 1);
     std::u16string wideKey, wideValue;
     std::string shown = "--version-string " + Printable(argument);
     if (equals == std::string::npos) throw Usage(command, shown + ": give KEY=VALUE");
@@ -72,9 +74,10 @@ static VersionInfo Version(const std::string& command, const BrandOptions& optio
     // Either number stands for the other when only one is given; the strings that Explorer shows
     // beside them say the same unless given.
     info.fileVersion = Number(command, options.fileVersion.empty() ? "--product-version" : "--file-version", file);
-    info.productVersion = Number(command, options.productVersion.empty() ? "--file-version" : "--product-version", product);
-    for (const auto& [key, number] : {std::make_pair("FileVersion", info.fileVersion),
-                                      std::make_pair("ProductVersion", info.productVersion)}) {
+    info.productVersion =
+        Number(command, options.productVersion.empty() ? "--file-version" : "--product-version", product);
+    for (const auto& [key, number] :
+         {std::make_pair("FileVersion", info.fileVersion), std::make_pair("ProductVersion", info.productVersion)}) {
         bool given = false;
         for (const auto& string : info.strings) given = given || string.first == key;
         if (!given) info.strings.emplace_back(key, VersionText(number));

@@ -52,8 +52,8 @@ Face ReadFace(ByteView file) {
         return face;
     }
     std::vector<Resource> resources;
-    std::string why = ReadResources(SectionBytes(file, *section), section->virtualAddress,
-                                    rva - section->virtualAddress, resources);
+    std::string why =
+        ReadResources(SectionBytes(file, *section), section->virtualAddress, rva - section->virtualAddress, resources);
     if (!why.empty()) face.problems.push_back("the resource section is damaged: " + why);
     Icons icons;
     for (const Resource& resource : resources)

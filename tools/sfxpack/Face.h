@@ -12,9 +12,9 @@ namespace sfx {
 struct IconFace {
     uint32_t width = 0, height = 0;  // 256 where the group says 0
     uint16_t bitCount = 0;
-    uint32_t bytes = 0;   // as the group entry gives it
-    bool png = false;     // the image is a PNG file
-    bool found = false;   // an icon resource of that id exists
+    uint32_t bytes = 0;  // as the group entry gives it
+    bool png = false;    // the image is a PNG file
+    bool found = false;  // an icon resource of that id exists
 };
 
 struct IconGroupFace {

@@ -40,7 +40,8 @@ std::vector<IconImage> ReadIconFile(ByteView file) {
     if (!Fits(file, IcoHeaderSize, (uint64_t)count * IcoEntrySize))
         throw IconError("the file is cut short in its directory of " + std::to_string(count) + " images");
     std::vector<IconImage> images;
-    for (uint32_t i = 0; i < count; ++i) images.push_back(ReadEntry(file, IcoHeaderSize + (uint64_t)i * IcoEntrySize, i));
+    for (uint32_t i = 0; i < count; ++i)
+        images.push_back(ReadEntry(file, IcoHeaderSize + (uint64_t)i * IcoEntrySize, i));
     return images;
 }
 

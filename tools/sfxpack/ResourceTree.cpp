@@ -129,7 +129,8 @@ uint32_t AddDirectory(Bytes& out, const std::vector<Node>& entries) {
 }
 
 // The data entries, then the data, each at a multiple of 8, behind the tree and its names.
-void AddData(Bytes& out, const std::vector<std::pair<uint32_t, const Resource*>>& languageEntries, uint32_t sectionRva) {
+void AddData(Bytes& out, const std::vector<std::pair<uint32_t, const Resource*>>& languageEntries,
+             uint32_t sectionRva) {
     std::vector<uint32_t> dataEntries;
     PadTo(out, 4);
     for (auto& [at, resource] : languageEntries) {

@@ -68,10 +68,10 @@ static Bytes FixedPart(const VersionInfo& info) {
     Bytes out;
     auto high = [](const VersionNumber& n) { return (uint32_t)n[0] << 16 | n[1]; };
     auto low = [](const VersionNumber& n) { return (uint32_t)n[2] << 16 | n[3]; };
-    for (uint32_t field : {(uint32_t)FixedSignature, (uint32_t)FixedStructVersion, high(info.fileVersion),
-                           low(info.fileVersion), high(info.productVersion), low(info.productVersion),
-                           (uint32_t)FixedFlagsMask, 0u, (uint32_t)FixedOsNtWindows32, (uint32_t)FixedTypeApp, 0u,
-                           0u, 0u})
+    for (uint32_t field :
+         {(uint32_t)FixedSignature, (uint32_t)FixedStructVersion, high(info.fileVersion), low(info.fileVersion),
+          high(info.productVersion), low(info.productVersion), (uint32_t)FixedFlagsMask, 0u,
+          (uint32_t)FixedOsNtWindows32, (uint32_t)FixedTypeApp, 0u, 0u, 0u})
         AddLe32(out, field);
     return out;
 }
@@ -161,7 +161,8 @@ std::string DecodeVersionInfo(ByteView resource, VersionInfo& info) {
     VersionBlock root;
     if (!ReadBlock(resource, 0, resource.size(), root) || root.key != u"VS_VERSION_INFO")
         return "it does not start with a VS_VERSION_INFO block";
-    if (root.valueLength != FixedSize || root.value + FixedSize > root.end || Le32(resource, root.value) != FixedSignature)
+    if (root.valueLength != FixedSize || root.value + FixedSize > root.end ||
+        Le32(resource, root.value) != FixedSignature)
         return "its fixed part is missing or damaged";
     for (size_t i = 0; i < 4; ++i) {
         VersionNumber& number = i < 2 ? info.fileVersion : info.productVersion;

@@ -17,8 +17,8 @@ using VersionNumber = std::array<uint16_t, 4>;
 
 struct VersionInfo {
     VersionNumber fileVersion{}, productVersion{};
-    uint16_t language = 0x0409;  // U.S. English
-    uint16_t codePage = 0x04B0;  // 1200: the strings are Unicode
+    uint16_t language = 0x0409;                                // U.S. English
+    uint16_t codePage = 0x04B0;                                // 1200: the strings are Unicode
     std::vector<std::pair<std::string, std::string>> strings;  // key and value, UTF-8, in order
 };
 

@@ -286,6 +286,14 @@ const BadCase BadRows[] = {
     {"EmptyValue", {"--version-string", "Comments="}, "the key and the value must not be empty"},
     {"NoEquals", {"--version-string", "Comments"}, "give KEY=VALUE"},
     {"ValueTooLong", {"--version-string", "Comments=" + std::string(1025, 'x')}, "values up to 1024"},
+    {"TooManyStrings",
+     [] {
+         std::vector<std::string> options;
+         for (int i = 0; i < 40; ++i)
+             options.insert(options.end(), {"--version-string", "K" + std::to_string(i) + "=" + std::string(1024, 'x')});
+         return options;
+     }(),
+     "the version information comes to more than 65535 bytes"},
     {"KeyTwice", {"--version-string", "A=1", "--version-string", "A=2"}, "--version-string A is given twice"},
     {"NotUtf8", {"--version-string", "A=\xff"}, "not valid UTF-8"},
     {"Language", {"--version-language", "409"}, "--version-language takes LANG or LANG/CODEPAGE"},

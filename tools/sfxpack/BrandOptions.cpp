@@ -87,8 +87,14 @@ static VersionInfo Version(const std::string& command, const BrandOptions& optio
 
 Branding BrandOptions::load(const std::string& command) const {
     Branding branding;
-    if (!fileVersion.empty() || !productVersion.empty() || !language.empty() || !strings.empty())
+    if (!fileVersion.empty() || !productVersion.empty() || !language.empty() || !strings.empty()) {
         branding.version = Version(command, *this);
+        try {
+            EncodeVersionInfo(*branding.version);  // the strings may outgrow the format's 16-bit lengths
+        } catch (const VersionError& error) {
+            throw Usage(command, std::string("--version-string: ") + error.what());
+        }
+    }
     if (icon.empty()) return branding;
     RequireInputSize(icon, MaxIconFileSize, "the icon");
     try {

@@ -20,8 +20,7 @@ drive="$prefix/drive_c"
 wine_run() {
   # One Wine run at a time in the shared prefix; the 32-bit loader may run under emulation.
   # -o: the lock is not handed down to a wineserver this run may start, which would hold it.
-  flock -o "$prefix/.lock" env -u DISPLAY WINEPREFIX="$prefix" WINEDEBUG=-all \
-    WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d' wine "$@"
+  (. scripts/wine-env.sh && flock -o "$prefix/.lock" env WINEPREFIX="$prefix" WINEDEBUG=-all wine "$@")
 }
 
 rm -rf "$drive/_setup" "$drive/demo" "$drive/demo-received.txt"

@@ -8,6 +8,7 @@
 #   code installs an SEH frame through fs:[0] and there is no load configuration, both checked)
 #   and HIGH_ENTROPY_VA on the PE32+; nothing else;
 # - a relocation table, and the file header not saying the relocations were stripped;
+# - the resources as the last section, which sfxpack rebuilds to brand an installer;
 # - the optional header's CheckSum matches the file.
 # Usage: check-stub.sh STUB BUDGET [STUB BUDGET]...
 set -euo pipefail
@@ -68,6 +69,10 @@ while [ $# -ge 2 ]; do
   stripped=$(($(u16 "$stub" $((pe + 22))) & 1))
   [ "$relocations" -gt 0 ] && [ "$stripped" = 0 ] && r=ok || r=no
   check "$stub" "relocation table of $relocations bytes, RELOCS_STRIPPED $stripped" $r
+
+  last=$(objdump -h "$stub" | awk '$1 ~ /^[0-9]+$/ { name = $2 } END { print name }')
+  [ "$last" = .rsrc ] && r=ok || r=no
+  check "$stub" "last section $last, want .rsrc" $r
 
   # The PE checksum: the file's 16-bit words summed with the carry folded back, the CheckSum
   # field itself left out, plus the file's length.

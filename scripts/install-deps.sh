@@ -19,8 +19,8 @@ if [ "$need" != build ]; then
   want_i386+=(wine32:i386)
 fi
 if [ "$need" = all ]; then
-  # Tests, signing tests (osslsigncode, openssl), fuzzing, static checks, benchmarks.
-  want+=(libgtest-dev osslsigncode openssl clang libclang-rt-14-dev cppcheck clang-tidy
+  # Tests, signing tests (osslsigncode, openssl), resource checks (icoutils), fuzzing, static checks, benchmarks.
+  want+=(libgtest-dev osslsigncode openssl icoutils clang libclang-rt-14-dev cppcheck clang-tidy
          unzip 7zip gnuplot-nox valgrind python3)
 fi
 

@@ -33,8 +33,8 @@ asan: deps-all
 	cmake --preset asan >/dev/null
 	cmake --build --preset asan -j2
 
-test: deps-all win32 win64 winpack asan
-	ctest --preset asan -j2
+test: deps-all
+	@bash scripts/test.sh
 
 demo: deps-wine win32 release
 	@bash scripts/demo.sh

@@ -16,12 +16,13 @@ echo "== Packing $out/demo-setup.exe"
 "$pack" verify "$out/demo-setup.exe"
 
 prefix=$(bash scripts/wine-prefix.sh)
+# Wine's server and services end with the demo.
+trap 'bash scripts/wine-prefix.sh --stop' EXIT
 drive="$prefix/drive_c"
 wine_run() {
   # One Wine run at a time in the shared prefix; the 32-bit loader may run under emulation.
   # -o: the lock is not handed down to a wineserver this run may start, which would hold it.
-  flock -o "$prefix/.lock" env -u DISPLAY WINEPREFIX="$prefix" WINEDEBUG=-all \
-    WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d' wine "$@"
+  (. scripts/wine-env.sh && flock -o "$prefix/.lock" env WINEPREFIX="$prefix" WINEDEBUG=-all wine "$@")
 }
 
 rm -rf "$drive/_setup" "$drive/demo" "$drive/demo-received.txt"

@@ -19,9 +19,9 @@ if [ "$need" != build ]; then
   want_i386+=(wine32:i386)
 fi
 if [ "$need" = all ]; then
-  # Tests, signing tests (osslsigncode, openssl), fuzzing, static checks, benchmarks (whose peers are
-  # zip, unzip and 7-Zip).
-  want+=(libgtest-dev osslsigncode openssl clang libclang-rt-14-dev cppcheck clang-tidy
+  # Tests, signing tests (osslsigncode, openssl), resource checks (icoutils), fuzzing, static checks,
+  # benchmarks (whose peers are zip, unzip and 7-Zip).
+  want+=(libgtest-dev osslsigncode openssl icoutils clang libclang-rt-14-dev cppcheck clang-tidy
          zip unzip 7zip gnuplot-nox valgrind python3)
 fi
 

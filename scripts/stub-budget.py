@@ -3,7 +3,8 @@
 
 Usage: stub-budget.py BUILD_DIR   (reads sfxstub.map and the stub .exe there)
 Prints a Markdown table: zlib, our code (with the start-up and runtime part), import table,
-resources, headers, and the padding that rounds each section up to the file alignment.
+relocation table, resources, headers, and the padding that rounds each section up to the file
+alignment.
 """
 import glob
 import os
@@ -24,7 +25,7 @@ line_re = re.compile(r"^\s+(0x[0-9a-f]+)\s+(0x[0-9a-f]+)\s+(\S.*)$")
 own_re = re.compile(r"^ (\.\S+)\s+(0x[0-9a-f]+)\s+(0x[0-9a-f]+)\s+(\S.*)$")
 out_re = re.compile(r"^(\.\w+)\s+0x[0-9a-f]+\s+0x[0-9a-f]+")
 runtime = ("Start.cpp", "Runtime.cpp", "Bytes.cpp", "Crc32.cpp", "libgcc")
-sums = {"zlib": 0, "runtime": 0, "ours": 0, "imports": 0, "resources": 0}
+sums = {"zlib": 0, "runtime": 0, "ours": 0, "imports": 0, "relocations": 0, "resources": 0}
 section = None
 pending = None
 in_map = False
@@ -39,7 +40,7 @@ for line in open(os.path.join(build, "sfxstub.map")):
     if m:
         section = m.group(1)
         continue
-    if section not in (".text", ".data", ".rdata", ".idata", ".rsrc"):
+    if section not in (".text", ".data", ".rdata", ".idata", ".reloc", ".rsrc"):
         continue
     m = own_re.match(line)
     if m:
@@ -53,6 +54,8 @@ for line in open(os.path.join(build, "sfxstub.map")):
     pending = False
     if section == ".idata" or "libkernel32" in who or "libuser32" in who:
         sums["imports"] += size
+    elif section == ".reloc":
+        sums["relocations"] += size
     elif section == ".rsrc":
         sums["resources"] += size
     elif "libsfxzlib" in who or "libz.a" in who:
@@ -69,6 +72,7 @@ rows = [
     ("our code and data", sums["ours"] + sums["runtime"]),
     ("  of which start-up, heap and byte routines", sums["runtime"]),
     ("import table (kernel32, user32)", sums["imports"]),
+    ("relocation table", sums["relocations"]),
     ("resources (the icon)", sums["resources"]),
     ("headers", headers),
     ("section padding to 512 bytes", padding),

@@ -78,6 +78,7 @@ protected:
         if (lock >= 0) close(lock);
     }
     void clear() {
+        EXPECT_TRUE(AwaitOwnProgramsGone(60)) << "a program of the run still runs";
         std::system(("rm -rf '" + DriveC() + "/_setup' '" + DriveC() + "/dist' '" + DriveC() + "/probe.txt'").c_str());
     }
 

@@ -17,6 +17,7 @@ protected:
 
     void SetUp() override {
         stub = stubUnderTest();
+        UseWinePrefixOf(stub);
         ASSERT_TRUE(HostExists(stub.exe)) << "build the " << stub.name << " preset first";
         ASSERT_FALSE(WinePrefix().empty()) << "scripts/wine-prefix.sh failed";
         lock = LockWinePrefix();
@@ -33,8 +34,10 @@ protected:
         if (lock >= 0) close(lock);
     }
 
-    // What a run may leave on drive C: goes before and after each test.
+    // What a run may leave on drive C: goes before and after each test, once the programs it
+    // started have ended.
     void clearDrive() {
+        EXPECT_TRUE(AwaitOwnProgramsGone(Wine32Emulated() ? 600 : 60)) << "a program of the run still runs";
         std::string c = DriveC();
         std::system(("rm -rf '" + c + "/_setup' '" + c + "/dist' '" + c + "/q dist' '" + c + "/deep' '" + c +
                      "/probe.txt' '" + c + "/elsewhere.lst' '" + c + "/pack'").c_str());
@@ -57,7 +60,7 @@ protected:
     // The probe runs on after the stub has let it go; its note may come a moment later.
     std::string probeNote() {
         std::string note = DriveC() + "/probe.txt";
-        for (int i = 0; i < 600 && !HostExists(note); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        for (int i = 0; i < (Wine32Emulated() ? 3000 : 600) && !HostExists(note); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         return ToText(ReadHostFile(note));
     }

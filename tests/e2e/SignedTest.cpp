@@ -2,6 +2,7 @@
 // the run (never kept), with and without padding and with a nested second signature, unpack
 // and clean up as unsigned ones do; a signed bare stub and a damaged security entry do nothing.
 #include <cstdlib>
+#include "e2e/Branding.h"
 #include "e2e/E2e.h"
 
 namespace {
@@ -74,6 +75,7 @@ struct SignedCase {
     const Stub& (*stub)();
     bool aligned;  // the archive ends on a multiple of 8: no padding before the table
     bool nested;   // a second signature nested into the first
+    bool branded = false;  // the stub given an icon and version resource before packing
 };
 // The 32-bit loader may run under an emulator: two cases cover both alignments and nesting
 // there. Names holding the stub's name get the wine32 label.
@@ -83,6 +85,7 @@ const SignedCase SignedRows[] = {
     {"PaddedNested", Win64Stub, false, true},
     {"win32Aligned", Win32Stub, true, false},
     {"win32PaddedNested", Win32Stub, false, true},
+    {"BrandedPadded", Win64Stub, false, false, true},
 };
 
 class SignedInstallers : public Signed, public ::testing::WithParamInterface<SignedCase> {
@@ -91,6 +94,7 @@ class SignedInstallers : public Signed, public ::testing::WithParamInterface<Sig
 
 TEST_P(SignedInstallers, UnpackStartTheSetupProgramAndCleanUp) {
     const SignedCase& row = GetParam();
+    if (row.branded) stubBytes = BrandedStub(stubBytes);
     sfx::Bytes image = build(row.aligned), signedImage = Sign(image, false);
     if (row.nested) signedImage = Sign(signedImage, true);
     ASSERT_GT(signedImage.size(), image.size());

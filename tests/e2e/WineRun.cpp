@@ -8,6 +8,10 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
 #include <cstdio>
 #include <fstream>
 
@@ -18,27 +22,74 @@ const Stub& Win64Stub() {
 }
 
 const Stub& Win32Stub() {
+    // SFX_WINE32_QEMU=1 runs the 32-bit loader under qemu even where the kernel runs i386
+    // programs itself, so that any machine can measure what one without i386 support pays.
     static const Stub stub{"win32", SFX_BUILD_DIR "/win32/sfxstub.exe", SFX_BUILD_DIR "/win32/setupprobe.exe",
-                           "/usr/lib/wine/wine"};
+                           Wine32Emulated() ? "bash " SFX_SOURCE_DIR "/scripts/emulate-i386.sh /usr/lib/wine/wine"
+                                            : "/usr/lib/wine/wine"};
     return stub;
 }
 
+bool Wine32Emulated() {
+    const char* setting = std::getenv("SFX_WINE32_QEMU");
+    return setting && std::string(setting) == "1";
+}
+
+// The PE32 runs have a prefix of their own, so that their slower loader runs beside the others.
+static bool pe32Lane = false;
+
+void UseWinePrefixOf(const Stub& stub) { pe32Lane = stub.name == Win32Stub().name; }
+
+static std::string MadePrefix(const char* option) {
+    // The script makes a prefix once per machine, under its own lock, and prints where it is.
+    std::string path;
+    if (FILE* out = popen((std::string("bash " SFX_SOURCE_DIR "/scripts/wine-prefix.sh ") + option).c_str(), "r")) {
+        char line[4096];
+        while (fgets(line, sizeof line, out)) path = line;
+        pclose(out);
+    }
+    while (!path.empty() && path.back() == '\n') path.pop_back();
+    return path;
+}
+
 const std::string& WinePrefix() {
-    // The script makes the prefix once per machine, under its own lock, and prints where it is.
-    static const std::string prefix = [] {
-        std::string path;
-        if (FILE* out = popen("bash " SFX_SOURCE_DIR "/scripts/wine-prefix.sh", "r")) {
-            char line[4096];
-            while (fgets(line, sizeof line, out)) path = line;
-            pclose(out);
-        }
-        while (!path.empty() && path.back() == '\n') path.pop_back();
-        return path;
-    }();
-    return prefix;
+    if (pe32Lane) {
+        static const std::string pe32 = MadePrefix("--pe32");
+        return pe32;
+    }
+    static const std::string shared = MadePrefix("");
+    return shared;
 }
 
 std::string DriveC() { return WinePrefix() + "/drive_c"; }
+
+// A process is the tests' own when it runs in this prefix and its program lies on drive C:
+// outside c:\windows, where Wine's own services live.
+static bool OwnProgramRunning(const std::string& pid) {
+    std::string environ = ToText(ReadHostFile("/proc/" + pid + "/environ"));
+    if (environ.find("WINEPREFIX=" + WinePrefix() + '\0') == std::string::npos) return false;
+    std::string line = ToText(ReadHostFile("/proc/" + pid + "/cmdline"));
+    for (size_t at = 0; at < line.size(); at = line.find('\0', at) + 1) {
+        if (at + 3 <= line.size() && strncasecmp(&line[at], "c:\\", 3) == 0)
+            return strncasecmp(&line[at], "c:\\windows\\", 11) != 0;
+        if (line.find('\0', at) == std::string::npos) break;
+    }
+    return false;
+}
+
+bool AwaitOwnProgramsGone(int timeoutSeconds) {
+    for (int waited = 0;; waited += 50) {
+        bool running = false;
+        if (DIR* proc = opendir("/proc")) {
+            while (dirent* entry = readdir(proc))
+                if (std::isdigit((unsigned char)entry->d_name[0]) && OwnProgramRunning(entry->d_name)) running = true;
+            closedir(proc);
+        }
+        if (!running) return true;
+        if (waited >= timeoutSeconds * 1000) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
 
 int LockWinePrefix() {
     int lock = open((WinePrefix() + "/.lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
@@ -105,15 +156,15 @@ std::vector<std::string> WineRun::started() const {
 }
 
 WineRun RunUnderWine(const Stub& stub, const std::string& windowsPath, const std::string& tail, bool traced,
-                     int timeoutSeconds) {
+                     int timeoutSeconds, const std::string& environment) {
     std::string trace = WinePrefix() + "/trace.txt";
-    // QEMU_RESERVED_VA: a reserved guest address space makes qemu start the 32-bit loader about a
-    // third faster; without qemu nothing reads it.
-    std::string command = "cd '" + DriveC() + "' && env -u DISPLAY WINEPREFIX='" + WinePrefix() + "' WINEDEBUG=" +
-                          (traced ? "+relay" : "-all") +
-                          " WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d' QEMU_RESERVED_VA=0xc0000000"
-                          " timeout -k 10 " + std::to_string(timeoutSeconds) + " " + stub.loader + " '" +
-                          windowsPath + "' " + tail + " 2>'" + trace + "' >/dev/null";
+    // Under qemu every 32-bit start costs seconds, and more on a loaded machine: a run killed half
+    // way leaves its set-up program stuck, so the time-out there only catches real hangs.
+    if (Wine32Emulated() && stub.name == Win32Stub().name) timeoutSeconds *= 5;
+    std::string command = "cd '" + DriveC() + "' && . '" SFX_SOURCE_DIR "/scripts/wine-env.sh' && WINEPREFIX='" +
+                          WinePrefix() + "' WINEDEBUG=" + (traced ? "+relay " : "-all ") + environment + " timeout -k 10 " +
+                          std::to_string(timeoutSeconds) + " " + stub.loader + " '" + windowsPath + "' " + tail +
+                          " 2>'" + trace + "' >/dev/null";
     WineRun run;
     int status = std::system(command.c_str());
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -16,13 +16,21 @@ struct Stub {
 };
 const Stub& Win64Stub();
 const Stub& Win32Stub();
+// Whether the 32-bit loader is made to run under qemu (SFX_WINE32_QEMU=1).
+bool Wine32Emulated();
 
-// The prefix shared by every Wine user of the project, made on first use, and its drive C:.
+// The prefix shared by every Wine user of the project, made on first use, and its drive C:; the
+// PE32 runs use a second one, chosen for the rest of the process by UseWinePrefixOf.
+void UseWinePrefixOf(const Stub& stub);
 const std::string& WinePrefix();
 std::string DriveC();
 // Waits for the prefix's lock and gives its descriptor (closing it lets go), or -1: c:\_setup is
 // one folder for every Wine user of the machine, so runs take turns.
 int LockWinePrefix();
+// Waits until no program of the tests' own (the stubs and the set-up programs they start) runs in
+// the prefix any more; false if one still runs after the time-out. A set-up program outlives the
+// stub that started it, and the next run must not meet it still holding c:\_setup's files.
+bool AwaitOwnProgramsGone(int timeoutSeconds);
 
 // One call from the relay trace: its name and its arguments, strings unescaped.
 struct Call {
@@ -44,10 +52,10 @@ struct WineRun {
 };
 
 // Runs the Windows program at `windowsPath` with the tail, from drive C:'s root, under the stub's
-// loader, with the relay trace when asked. A run that outlives the time-out counts as a hang
-// (exit code 124). The caller holds the prefix lock.
+// loader, with the relay trace when asked and the environment's assignments on top. A run that
+// outlives the time-out counts as a hang (exit code 124). The caller holds the prefix lock.
 WineRun RunUnderWine(const Stub& stub, const std::string& windowsPath, const std::string& tail,
-                     bool traced = true, int timeoutSeconds = 120);
+                     bool traced = true, int timeoutSeconds = 120, const std::string& environment = "");
 
 // Host files, read and written whole; folders on the way are made.
 sfx::Bytes ReadHostFile(const std::string& path);

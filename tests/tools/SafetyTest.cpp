@@ -93,7 +93,9 @@ TEST_F(Safety, ExistingFilesAreKeptSkippedOrReplacedOnlyAsAsked) {
         EXPECT_EQ(run(words), row.code) << err;
         expectErr(row.message);
         EXPECT_EQ(read("x/setup.exe"), row.replaced ? read("in/setup.exe") : old);
-        if (row.code == 0 || !row.replaced) EXPECT_EQ(exists("x/setup.lst"), row.options.size() < 2);
+        if (row.code == 0 || !row.replaced) {
+            EXPECT_EQ(exists("x/setup.lst"), row.options.size() < 2);
+        }
         EXPECT_FALSE(leftovers());
     }
 }

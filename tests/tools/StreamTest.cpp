@@ -71,6 +71,8 @@ TEST(Stream, ChunkedAndWholeUnpackingMatchTheStubsSingleCall) {
         EXPECT_EQ(streamed.written, stub.accepted) << streamed.detail;
         EXPECT_EQ(kept.written, stub.accepted);
         EXPECT_TRUE(kept.data == stub.data);
-        if (stub.accepted) EXPECT_EQ(handed, stub.data.size());
+        if (stub.accepted) {
+            EXPECT_EQ(handed, stub.data.size());
+        }
     }
 }

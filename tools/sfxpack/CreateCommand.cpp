@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 #include "Args.h"
+#include "BrandOptions.h"
 #include "Commands.h"
 #include "Host.h"
 #include "Image.h"
@@ -135,6 +136,7 @@ int CreateCommand(const Words& words) {
     Args args("create", words);
     std::string output, setup, project;
     StubOptions stubOptions;
+    BrandOptions brandOptions;
     Words supports, others, folders;
     PackOptions options;
     const std::map<std::string, std::string*> once = {
@@ -147,7 +149,7 @@ int CreateCommand(const Words& words) {
             continue;
         }
         std::string option = args.option();
-        if (stubOptions.read(args, option)) continue;
+        if (stubOptions.read(args, option) || brandOptions.read(args, option)) continue;
         if (once.count(option)) {
             *once.at(option) = args.value();
         } else if (repeated.count(option)) {
@@ -168,6 +170,7 @@ int CreateCommand(const Words& words) {
         if (required.second->empty()) throw Usage("create", std::string(required.first) + " is required");
     const bool quiet = stubOptions.quiet;
     std::string stub = stubOptions.choose("create");
+    Branding branding = brandOptions.load("create");
 
     Words arguments = {setup, project};
     arguments.insert(arguments.end(), supports.begin(), supports.end());
@@ -181,6 +184,7 @@ int CreateCommand(const Words& words) {
         ByteView usable = UsableStub(stubInput.bytes(), stub, unsignedCopy);
         inputs.stub = unsignedCopy.empty() ? Bytes(usable.begin(), usable.end()) : std::move(unsignedCopy);
     }
+    if (!branding.empty()) BrandStub(inputs.stub, branding, stub);
     inputs.setupProgram = ReadMemberFile(setup);
     inputs.projectFile = ReadMemberFile(project);
     for (const std::string& argument : supports) inputs.supportFiles.push_back(ReadMemberFile(argument));

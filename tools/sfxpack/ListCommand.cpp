@@ -2,6 +2,7 @@
 #include <cstdio>
 #include "Args.h"
 #include "Commands.h"
+#include "Face.h"
 #include "Host.h"
 #include "Inspect.h"
 #include "Names.h"
@@ -57,10 +58,14 @@ int ListCommand(const Words& words) {
     InputFile input(path);
     ByteView file = input.bytes();
     Inspection inspection = Inspect(file);
+    // The stub's icon and version as Windows shows them; a damaged resource section only warns,
+    // since the stub itself never reads it.
+    Face face = ReadFace(file);
+    for (const std::string& problem : face.problems) inspection.add(Severity::Warning, "resources: " + problem);
     // JSON readers get the object whatever the file is; the exit code still tells.
-    if (json) std::fputs(ListJson(inspection, path).c_str(), stdout);
+    if (json) std::fputs(ListJson(inspection, path, &face).c_str(), stdout);
     RequireInstaller(inspection, path);
-    if (!json) std::fputs(ListText(inspection, path).c_str(), stdout);
+    if (!json) std::fputs(ListText(inspection, path, &face).c_str(), stdout);
     PrintProblems(inspection, [](const Problem&) { return true; });
     return inspection.hasErrors() ? ExitDamaged : ExitOk;
 }

@@ -1,6 +1,7 @@
 // The listing of an inspected installer, as text and as JSON.
 #include "Report.h"
 #include <cstdio>
+#include "FaceReport.h"
 #include "Names.h"
 #include "Restub.h"
 
@@ -55,7 +56,7 @@ static std::string CertificateText(const Inspection& inspection) {
            " of padding (the signature is not checked)";
 }
 
-std::string ListText(const Inspection& inspection, const std::string& path) {
+std::string ListText(const Inspection& inspection, const std::string& path, const Face* face) {
     std::string out = Printable(path) + ": " + std::to_string(inspection.fileSize) + " bytes";
     // Only a directory that loaded tells where the stub ends and what the installer holds.
     if (!inspection.directoryLoaded) {
@@ -70,6 +71,7 @@ std::string ListText(const Inspection& inspection, const std::string& path) {
         if (inspection.supportFiles.empty()) out += " (none)\n";
         for (size_t i = 0; i < inspection.supportFiles.size(); ++i)
             out += (i ? "                 " : " ") + Printable(inspection.supportFiles[i]) + "\n";
+        if (face) out += FaceText(*face);
         size_t count = inspection.members.size();
         out += std::to_string(count) + " member" + (count == 1 ? "" : "s") + "\n";
         // The index is the entry number that warnings and --json give.
@@ -88,7 +90,7 @@ std::string ListText(const Inspection& inspection, const std::string& path) {
     return out;
 }
 
-static std::string JsonString(const std::string& bytes) {
+std::string JsonString(const std::string& bytes) {
     std::string out = "\"";
     for (size_t i = 0; i < bytes.size();) {
         unsigned char c = (unsigned char)bytes[i];
@@ -141,7 +143,7 @@ static std::string JsonNames(const char* key, const std::vector<std::string>& na
            "Hex\": " + JsonList(names, JsonHex) + ",\n";
 }
 
-std::string ListJson(const Inspection& inspection, const std::string& path) {
+std::string ListJson(const Inspection& inspection, const std::string& path, const Face* face) {
     bool loaded = inspection.directoryLoaded;
     std::string out = "{\n";
     out += "  \"file\": " + JsonString(path) + ",\n";
@@ -154,6 +156,7 @@ std::string ListJson(const Inspection& inspection, const std::string& path) {
                ", \"padding\": " + std::to_string(inspection.certificatePadding) + "},\n";
     else
         out += "  \"certificateTable\": null,\n";
+    if (face) out += FaceJson(*face);
     if (inspection.kind == FileKind::Installer) {
         out += "  \"directoryOffset\": " + std::to_string(inspection.directoryOffset) + ",\n";
         if (loaded) out += "  \"stubSize\": " + std::to_string(ArchiveStart(inspection)) + ",\n";

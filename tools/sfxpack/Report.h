@@ -4,11 +4,16 @@
 // digits of its bytes, which keep names in any Windows code page exactly.
 #pragma once
 #include <string>
+#include "Face.h"
 #include "Inspect.h"
 
 namespace sfx {
 
-std::string ListText(const Inspection& inspection, const std::string& path);
-std::string ListJson(const Inspection& inspection, const std::string& path);
+// With a face, the icon groups and version strings of the stub too.
+std::string ListText(const Inspection& inspection, const std::string& path, const Face* face = nullptr);
+std::string ListJson(const Inspection& inspection, const std::string& path, const Face* face = nullptr);
+
+// The bytes as a JSON string: UTF-8 kept, every other byte U+FFFD, controls escaped.
+std::string JsonString(const std::string& bytes);
 
 }  // namespace sfx

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 #include "Args.h"
+#include "BrandOptions.h"
 #include "Commands.h"
 #include "Host.h"
 #include "Inspect.h"
@@ -15,6 +16,7 @@ int RestubCommand(const Words& words) {
     Args args("restub", words);
     std::string path, output;
     StubOptions stubOptions;
+    BrandOptions brandOptions;
     while (!args.done()) {
         if (!args.atOption()) {
             if (!path.empty()) throw Usage("restub", "one FILE only");
@@ -22,7 +24,7 @@ int RestubCommand(const Words& words) {
             continue;
         }
         std::string option = args.option();
-        if (stubOptions.read(args, option)) continue;
+        if (stubOptions.read(args, option) || brandOptions.read(args, option)) continue;
         if (option == "-o" || option == "--output")
             output = args.value();
         else
@@ -32,6 +34,7 @@ int RestubCommand(const Words& words) {
     if (output.empty()) throw Usage("restub", "-o is required");
     const bool quiet = stubOptions.quiet;
     std::string stubPath = stubOptions.choose("restub");
+    Branding branding = brandOptions.load("restub");
 
     RequireInputSize(stubPath, MaxFileSize, "the stub");
     InputFile input(path);
@@ -50,6 +53,12 @@ int RestubCommand(const Words& words) {
     InputFile stubInput(stubPath);
     Bytes unsignedCopy;
     ByteView stub = UsableStub(stubInput.bytes(), stubPath, unsignedCopy);
+    Bytes branded;
+    if (!branding.empty()) {
+        branded.assign(stub.begin(), stub.end());
+        BrandStub(branded, branding, stubPath);
+        stub = branded;
+    }
     Bytes moved;
     try {
         moved = Restub(file, inspection, stub);

@@ -28,8 +28,27 @@ static bool IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != 0; }
 #define ALIGN_STACK
 #endif
 
+// An installer runs from the folder it was downloaded to, which may hold a planted DLL of a name
+// that user32 or another system DLL loads at run time. Before anything that could load a DLL, the
+// search is cut down to the system folder. SetDefaultDllDirectories is missing before Windows 8
+// (and 7 without KB2533623), so it is looked up rather than imported: an import would keep the
+// stub from starting there. SetDllDirectoryA("") at least drops the current folder; with neither
+// the run goes on as before. Child processes do not inherit the setting.
+static void RestrictDllSearch() {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    typedef BOOL(WINAPI * SetDefaultDirectories)(DWORD);
+    typedef BOOL(WINAPI * SetDirectory)(LPCSTR);
+    const DWORD searchSystem32 = 0x800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+    auto setDefault = (SetDefaultDirectories)(void*)GetProcAddress(kernel, "SetDefaultDllDirectories");
+    if (setDefault && setDefault(searchSystem32)) return;
+    auto setDirectory = (SetDirectory)(void*)GetProcAddress(kernel, "SetDllDirectoryA");
+    if (setDirectory) setDirectory("");
+}
+
 // The process starts here.
 extern "C" ALIGN_STACK void StubStart() {
+    RestrictDllSearch();
+
     unsigned count = 0;
     while (__CTOR_LIST__[count + 1]) ++count;
     // The linker lays the entries down in reverse order of construction.

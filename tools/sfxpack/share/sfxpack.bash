@@ -9,16 +9,19 @@ _sfxpack() {
         -d|--directory) mapfile -t COMPREPLY < <(compgen -d -- "$cur"); return ;;
         --level) mapfile -t COMPREPLY < <(compgen -W "0 1 2 3 4 5 6 7 8 9 10 11 12" -- "$cur"); return ;;
         -j|--jobs) mapfile -t COMPREPLY < <(compgen -W "$(seq 1 "$(nproc 2>/dev/null || echo 4)")" -- "$cur"); return ;;
-        --store) return ;;
+        --icon) mapfile -t COMPREPLY < <(compgen -f -X '!*.[iI][cC][oO]' -- "$cur"); compopt -o plusdirs 2>/dev/null; return ;;
+        --version-language) mapfile -t COMPREPLY < <(compgen -W "0409/04B0 0809/04B0 0407/04B0 040C/04B0 0410/04B0 0C0A/04B0 0411/04B0" -- "$cur"); return ;;
+        --version-string) mapfile -t COMPREPLY < <(compgen -S = -W "CompanyName FileDescription ProductName LegalCopyright LegalTrademarks OriginalFilename InternalName Comments" -- "$cur"); compopt -o nospace 2>/dev/null; return ;;
+        --store|--file-version|--product-version) return ;;
     esac
     if [[ $cur == -* ]]; then
-        local options
+        local options brand="--icon --file-version --product-version --version-string --version-language"
         case ${COMP_WORDS[1]} in
-            create) options="-o --output --stub --stub64 --setup --project --support --member --store --level -j --jobs --no-check -q --quiet --help" ;;
+            create) options="-o --output --stub --stub64 --setup --project --support --member --store --level -j --jobs --no-check -q --quiet --help $brand" ;;
             list) options="--json --help" ;;
             verify) options="-q --quiet --help" ;;
             extract) options="-d --directory -q --quiet --help" ;;
-            restub) options="-o --output --stub --stub64 -q --quiet --help" ;;
+            restub) options="-o --output --stub --stub64 -q --quiet --help $brand" ;;
         esac
         mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
         return

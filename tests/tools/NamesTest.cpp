@@ -1,7 +1,7 @@
 // Names: the stub's comparison, globs, printable forms, and the paths extract may write to.
 #include <gtest/gtest.h>
-#include "Names.h"
-#include "SafePath.h"
+#include "core/Names.h"
+#include "read/SafePath.h"
 
 TEST(Names, FoldOnlyAsciiLettersAndStopAtAZeroByte) {
     EXPECT_TRUE(sfx::SameName("Read_Me[1].TXT", "rEAD_mE[1].txt"));

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <random>
 #include <sys/wait.h>
-#include "Pack.h"
+#include "write/Pack.h"
 
 namespace fs = std::filesystem;
 

@@ -1,0 +1,204 @@
+// sfxpack create: reads the stub and the files (or whole folders), packs them, writes the installer.
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include "cli/Args.h"
+#include "cli/Commands.h"
+#include "host/Host.h"
+#include "pe/Image.h"
+#include "read/Inspect.h"
+#include "core/Names.h"
+#include "write/Pack.h"
+#include "cli/ProgressLine.h"
+#include "cli/Stubs.h"
+
+namespace sfx {
+
+// "PATH" packs under its base name; "NAME=PATH" under NAME; "=PATH" under the base name of a
+// path that holds '=' itself.
+static std::string PathOf(const std::string& argument) {
+    size_t equals = argument.find('=');
+    return equals == std::string::npos ? argument : argument.substr(equals + 1);
+}
+
+static PackFile ReadMemberFile(const std::string& argument) {
+    std::string path = PathOf(argument), name = argument.substr(0, argument.size() - path.size());
+    if (!name.empty()) name.pop_back();  // the '='
+    if (name.empty()) name = std::filesystem::path(path).filename().string();
+    if (name.empty()) throw Usage("create", Printable(argument) + " names no file");
+    return {name, ReadInput(path)};
+}
+
+// Names the stub will handle in a way the packer may not expect.
+static void WarnAboutName(const std::string& name) {
+    if (name.find(':') != std::string::npos)
+        std::fprintf(stderr,
+                     "sfxpack: warning: %s holds a colon: the stub writes it to that path, not into c:\\_setup\n",
+                     Printable(name).c_str());
+    else if (name.find_first_of("/\\") != std::string::npos)
+        std::fprintf(stderr, "sfxpack: warning: %s holds a folder, which the stub does not create in c:\\_setup\n",
+                     Printable(name).c_str());
+}
+
+void RequireStub(ByteView stub, const std::string& path) {
+    std::string why = StubProblem(stub);
+    if (!why.empty()) throw Failure(ExitUsage, "the stub " + Printable(path) + " can't be used: " + why);
+}
+
+ByteView UsableStub(ByteView stub, const std::string& path, Bytes& copy) {
+    PeHeaders headers;
+    if (HasSecurityEntry(stub, headers)) {
+        copy.assign(stub.begin(), stub.end());
+        RemoveStubSignature(copy, path);
+        stub = copy;
+    }
+    // Checked after the signature is gone: what is left must end where its image ends.
+    RequireStub(stub, path);
+    return stub;
+}
+
+// Refuses, from the sizes alone and before anything is read, inputs that can't make an
+// installer: every member's bytes, stored or deflated, lie in the installer below 2 GiB, and
+// sfxpack holds them in memory while packing.
+static void RequireInputSizes(const std::string& stub, const Words& arguments) {
+    RequireInputSize(stub, MaxFileSize, "the stub");
+    uint64_t total = 0;
+    for (const std::string& argument : arguments) {
+        int64_t size = InputSize(PathOf(argument));
+        if (size > 0) total += (uint64_t)size;
+        if (total > MaxFileSize)
+            throw Failure(ExitUsage, "create: the files come to more than " + std::to_string(MaxFileSize) +
+                                         " bytes (at " + Printable(PathOf(argument)) +
+                                         "), more than an installer can hold");
+    }
+}
+
+void RemoveStubSignature(Bytes& stub, const std::string& path) {
+    Unsigned done = RemoveSignature(stub);
+    if (done == Unsigned::TableRemoved)
+        std::fprintf(stderr,
+                     "sfxpack: note: the stub %s is signed; its certificate table is removed and its security entry "
+                     "cleared, since a signature can't cover what is appended; sign the installer instead\n",
+                     Printable(path).c_str());
+    else if (done == Unsigned::EntryCleared)
+        std::fprintf(stderr,
+                     "sfxpack: note: the stub %s has a security entry that records no certificate table ending the "
+                     "file; the entry is cleared\n",
+                     Printable(path).c_str());
+}
+
+// The files under a folder, every level down, in byte order of their paths relative to it so
+// that the same folder always packs the same way. Top-level files are unpacked beside the set-up
+// program; files in subfolders ride along under names with backslashes, since the stub creates
+// no folders. The set-up program, the project file and the installer being written (an earlier
+// one, when it is written into the folder) are left out.
+static void AddFolder(const std::string& folder, const std::vector<std::string>& named, PackInputs& inputs) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (!fs::is_directory(folder, error)) throw Usage("create", Printable(folder) + " is not a folder");
+    std::vector<std::pair<std::string, fs::path>> files;
+    fs::recursive_directory_iterator it(folder, error), end;
+    for (; !error && it != end; it.increment(error)) {
+        if (!it->is_regular_file(error)) continue;
+        std::string relative = it->path().lexically_relative(folder).generic_string();
+        files.push_back({relative, it->path()});
+    }
+    if (error) throw Failure(ExitUsage, "cannot read the folder " + Printable(folder) + ": " + error.message());
+    std::sort(files.begin(), files.end());
+    for (const auto& file : files) {
+        bool isNamed = false;
+        for (const std::string& path : named) isNamed = isNamed || fs::equivalent(path, file.second, error);
+        if (isNamed) continue;
+        std::string name = file.first;
+        std::replace(name.begin(), name.end(), '/', '\\');
+        PackFile member{name, ReadInput(file.second.string())};
+        if (name.find('\\') == std::string::npos)
+            inputs.supportFiles.push_back(std::move(member));
+        else
+            inputs.others.push_back(std::move(member));
+    }
+}
+
+int CreateCommand(const Words& words) {
+    Args args("create", words);
+    std::string output, setup, project;
+    StubOptions stubOptions;
+    Words supports, others, folders;
+    PackOptions options;
+    const std::map<std::string, std::string*> once = {
+        {"-o", &output}, {"--output", &output}, {"--setup", &setup}, {"--project", &project}};
+    const std::map<std::string, Words*> repeated = {
+        {"--support", &supports}, {"--member", &others}, {"--store", &options.storeGlobs}};
+    while (!args.done()) {
+        if (!args.atOption()) {
+            folders.push_back(args.operand());
+            continue;
+        }
+        std::string option = args.option();
+        if (stubOptions.read(args, option)) continue;
+        if (once.count(option)) {
+            *once.at(option) = args.value();
+        } else if (repeated.count(option)) {
+            repeated.at(option)->push_back(args.value());
+        } else if (option == "--level") {
+            options.level = args.number(0, 9);
+        } else if (option == "--no-check") {
+            args.flag();
+            options.keepCheck = false;
+        } else {
+            args.unknown();
+        }
+    }
+    for (auto required : {std::make_pair("-o", &output), std::make_pair("--setup", &setup),
+                          std::make_pair("--project", &project)})
+        if (required.second->empty()) throw Usage("create", std::string(required.first) + " is required");
+    const bool quiet = stubOptions.quiet;
+    std::string stub = stubOptions.choose("create");
+
+    Words arguments = {setup, project};
+    arguments.insert(arguments.end(), supports.begin(), supports.end());
+    arguments.insert(arguments.end(), others.begin(), others.end());
+    RequireInputSizes(stub, arguments);
+    PackInputs inputs;
+    {
+        // Checked in place: only its headers are read before it is found wanting.
+        InputFile stubInput(stub);
+        Bytes unsignedCopy;
+        ByteView usable = UsableStub(stubInput.bytes(), stub, unsignedCopy);
+        inputs.stub = unsignedCopy.empty() ? Bytes(usable.begin(), usable.end()) : std::move(unsignedCopy);
+    }
+    inputs.setupProgram = ReadMemberFile(setup);
+    inputs.projectFile = ReadMemberFile(project);
+    for (const std::string& argument : supports) inputs.supportFiles.push_back(ReadMemberFile(argument));
+    for (const std::string& argument : others) inputs.others.push_back(ReadMemberFile(argument));
+    for (const std::string& folder : folders) AddFolder(folder, {PathOf(setup), PathOf(project), output}, inputs);
+    // Only the named files are unpacked, so only their names matter to the stub.
+    WarnAboutName(inputs.setupProgram.name);
+    WarnAboutName(inputs.projectFile.name);
+    for (const PackFile& file : inputs.supportFiles) WarnAboutName(file.name);
+
+    uint64_t total = inputs.stub.size() + inputs.setupProgram.data.size() + inputs.projectFile.data.size();
+    for (const auto* list : {&inputs.supportFiles, &inputs.others})
+        for (const PackFile& file : *list) total += file.data.size();
+    if (total > MaxFileSize)
+        throw Failure(ExitUsage, "create: the files come to " + std::to_string(total) +
+                                     " bytes, more than an installer can hold");
+    Bytes installer;
+    {
+        ProgressLine progress("packing", quiet);
+        try {
+            installer = Pack(inputs, options, progress.callback());
+        } catch (const PackError& error) {
+            throw Failure(ExitUsage, std::string("create: ") + error.what());
+        }
+    }
+    WriteOutput(output, installer);
+    size_t members = 2 + inputs.supportFiles.size() + inputs.others.size();
+    // On stderr: stdout may be the installer itself ("-o -").
+    if (!quiet)
+        std::fprintf(stderr, "%s: %zu members, %zu bytes\n", Printable(output).c_str(), members, installer.size());
+    return ExitOk;
+}
+
+}  // namespace sfx

@@ -1,0 +1,14 @@
+// What `list` prints: the named files and the member table, as text for people (the problems
+// found go to stderr apart) or as JSON for programs, problems included. In JSON every name comes
+// twice: as UTF-8 for display, each byte that is not valid UTF-8 shown as U+FFFD, and as hex
+// digits of its bytes, which keep names in any Windows code page exactly.
+#pragma once
+#include <string>
+#include "read/Inspect.h"
+
+namespace sfx {
+
+std::string ListText(const Inspection& inspection, const std::string& path);
+std::string ListJson(const Inspection& inspection, const std::string& path);
+
+}  // namespace sfx

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
-#include "write/Writer.h"
+#include "core/Bytes.h"
 
 namespace sfx {
 

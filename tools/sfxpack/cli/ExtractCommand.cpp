@@ -123,7 +123,7 @@ int ExtractCommand(const Words& words) {
     Inspection inspection = Inspect(file);
     // A look at a few bytes can map in megabytes of the file (the system maps large folios
     // whole); they are let go before the members are read.
-    ReleasePages(file, file.data(), file.size());
+    file.release(file.data(), file.size());
     RequireInstaller(inspection, path);
     int code = ExitOk;
     for (const Problem& problem : inspection.problems)

@@ -71,7 +71,7 @@ int VerifyCommand(const Words& words) {
     InputFile input(path);
     ByteView file = input.bytes();
     Inspection inspection = Inspect(file);
-    ReleasePages(file, file.data(), file.size());  // what the look at the directory mapped in
+    file.release(file.data(), file.size());  // what the look at the directory mapped in
     RequireInstaller(inspection, path);
     VerifyReport report;
     {

@@ -2,6 +2,7 @@
 #include "cli/Report.h"
 #include <cstdio>
 #include "core/Names.h"
+#include "stub/Format.h"
 #include "write/Restub.h"
 
 namespace sfx {
@@ -9,8 +10,8 @@ namespace sfx {
 // The method column: a name for the two methods the stub reads, "method-N" for others.
 static std::string MethodText(const MemberEntry& member) {
     if (!member.complete) return "?";
-    if (member.method == Stored) return "stored";
-    if (member.method == Deflated) return "deflated";
+    if (member.method == MethodStored) return "stored";
+    if (member.method == MethodDeflated) return "deflated";
     return "method-" + std::to_string(member.method);
 }
 

@@ -92,7 +92,7 @@ InputFile::InputFile(const std::string& path) {
     CloseHandle(file);
     if (!sized || (uint64_t)length.QuadPart > MaxFileSize || (length.QuadPart > 0 && !mapping))
         throw Failure(ExitUsage, failure + "the system refuses to map it");
-    view = ByteView((const uint8_t*)mapping, mappedSize, true);
+    view = ByteView((const uint8_t*)mapping, mappedSize, this);
 #else
     errno = 0;
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -130,7 +130,7 @@ InputFile::InputFile(const std::string& path) {
         mapping = pages;
     }
     close(fd);
-    view = ByteView((const uint8_t*)mapping, mappedSize, true);
+    view = ByteView((const uint8_t*)mapping, mappedSize, this);
 #endif
 }
 
@@ -143,23 +143,23 @@ InputFile::~InputFile() {
 #endif
 }
 
-void ReleasePages(ByteView file, const uint8_t* data, size_t size) {
-    // Only a file's pages come back as they were when read again; anonymous memory would not.
-    if (!file.mapped() || !size) return;
+// Only a file's pages come back as they were when read again: standard input's copy is never
+// handed here, its view having no keeper.
+void InputFile::release(const uint8_t* data, size_t size) const {
 #ifndef _WIN32
     // The system maps the file's pages in folios of up to 2 MiB, so a byte looked at can bring in
     // its whole folio: the range grows out to 2 MiB bounds (within the mapping) so that no part
     // of a folio it touches stays behind. Pages beyond it that are still wanted come back on the
     // next look, from the page cache.
     const uintptr_t Folio = 2u << 20;
-    uintptr_t low = (uintptr_t)file.data(), high = low + file.size();
+    uintptr_t low = (uintptr_t)mapping, high = low + mappedSize;
     uintptr_t begin = std::max(((uintptr_t)data) & ~(Folio - 1), low);
     uintptr_t end = std::min(((uintptr_t)data + size + Folio - 1) & ~(Folio - 1), high);
     long page = sysconf(_SC_PAGESIZE);
     begin &= ~(uintptr_t)(page - 1);  // the mapping starts on a page
     if (end > begin) madvise((void*)begin, end - begin, MADV_DONTNEED);
 #else
-    (void)data;
+    (void)data, (void)size;
 #endif
 }
 

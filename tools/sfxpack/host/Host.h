@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include "write/Writer.h"
+#include "core/Bytes.h"
 
 namespace sfx {
 
@@ -23,9 +23,9 @@ int64_t InputSize(const std::string& path);
 void RequireInputSize(const std::string& path, uint64_t limit, const char* what);
 
 // An input read in place: mapped from the file, so that only the pages looked at are read and
-// pages done with can be let go; standard input ("-") is read into memory. Files over
-// MaxFileSize are refused before anything is read.
-class InputFile {
+// pages done with can be let go through its view; standard input ("-") is read into memory.
+// Files over MaxFileSize are refused before anything is read.
+class InputFile : private PageKeeper {
 public:
     explicit InputFile(const std::string& path);
     ~InputFile();
@@ -34,6 +34,8 @@ public:
     ByteView bytes() const { return view; }
 
 private:
+    void release(const uint8_t* data, size_t size) const override;
+
     ByteView view;
     Bytes copy;  // standard input's bytes
     void* mapping = nullptr;
@@ -63,10 +65,6 @@ private:
 
 // Writes the bytes through an OutputFile.
 void WriteOutput(const std::string& path, const Bytes& bytes);
-
-// Lets the system take back the pages of a range of a mapped file that has been read, so that a
-// long pass over a large file keeps little of it in memory. No effect on other views.
-void ReleasePages(ByteView file, const uint8_t* data, size_t size);
 
 // Creates the folder and the ones above it as needed; throws Failure(ExitUsage) on failure.
 void MakeFolders(const std::string& path);

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
-#include "write/Writer.h"
+#include "core/Bytes.h"
 #include "stub/PeImage.h"
 
 namespace sfx {

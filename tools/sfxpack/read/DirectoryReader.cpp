@@ -1,6 +1,7 @@
 // Loading the directory item by item as the stub loads it. Every length and count is checked
 // against the bytes left in the file before anything is allocated or read.
 #include "read/DirectoryReader.h"
+#include "stub/Format.h"
 
 namespace sfx {
 

@@ -5,9 +5,9 @@
 #include <unordered_map>
 #include "read/Clashes.h"
 #include "read/DirectoryReader.h"
-#include "host/Host.h"
 #include "pe/Image.h"
 #include "core/Names.h"
+#include "stub/Format.h"
 
 namespace sfx {
 
@@ -72,13 +72,13 @@ static std::string CheckStoredBytes(ByteView file, MemberEntry& member, std::str
     if (member.offset < 0 || (uint64_t)member.offset + (uint64_t)member.storedSize > file.size())
         return "its " + std::to_string(member.storedSize) + " stored bytes at offset " + std::to_string(member.offset) +
                " lie outside the file (" + std::to_string(file.size()) + " bytes)";
-    if (member.method == Stored) {
+    if (member.method == MethodStored) {
         member.unpackedSize = member.storedSize;
         box.clear();
         return "";
     }
     box = StubBoxes::UnknownMethod;
-    if (member.method != Deflated) return "method " + std::to_string(member.method) + " is not one the stub reads";
+    if (member.method != MethodDeflated) return "method " + std::to_string(member.method) + " is not one the stub reads";
     box = StubBoxes::ZlibError;
     if (member.storedSize < DeflatedPrefixSize)
         return "a deflated member starts with its 4-byte size, but it has only " + std::to_string(member.storedSize) +
@@ -119,7 +119,7 @@ static FirstEntries CheckMembers(ByteView file, Inspection& result) {
         member.method = result.memberMethods[i];
         member.fault = CheckStoredBytes(file, member, member.box);
         // The declared size was read from the file; what that mapped in goes again.
-        if (member.offset >= 0 && (uint64_t)member.offset < file.size()) ReleasePages(file, file.data() + member.offset, 4);
+        if (member.offset >= 0 && (uint64_t)member.offset < file.size()) file.release(file.data() + member.offset, 4);
     }
     return first;
 }
@@ -154,8 +154,8 @@ static const char* CompareRepeat(ByteView file, const MemberEntry& a, const Memb
     if ((uint64_t)a.storedSize > budget) return " (bytes not compared)";
     budget -= (uint64_t)a.storedSize;
     bool same = std::equal(file.begin() + a.offset, file.begin() + a.offset + a.storedSize, file.begin() + b.offset);
-    ReleasePages(file, file.begin() + a.offset, (size_t)a.storedSize);
-    ReleasePages(file, file.begin() + b.offset, (size_t)b.storedSize);
+    file.release(file.begin() + a.offset, (size_t)a.storedSize);
+    file.release(file.begin() + b.offset, (size_t)b.storedSize);
     return same ? " (same bytes)" : " with different bytes";
 }
 
@@ -265,7 +265,7 @@ Inspection Inspect(ByteView file) {
     Inspection result;
     result.fileSize = result.archiveEnd = file.size();
     result.imageEnd = ImageEnd(file);
-    if (file.size() >= TrailerSize && Get32(file, file.size() - 4) == Signature) {
+    if (file.size() >= TrailerSize && Get32(file, file.size() - 4) == ArchiveSignature) {
         InspectArchive(file, result);
         // A stub signed before the archive was appended: its entry now points into the file.
         PeHeaders headers;
@@ -287,7 +287,7 @@ Inspection Inspect(ByteView file) {
     result.certificatePadding = table.padding;
     result.archiveEnd = (uint64_t)trailerEnd;
     // Members and directory are bounded by the trailer, as the stub bounds its reads.
-    InspectArchive(ByteView(file.data(), (size_t)trailerEnd, file.mapped()), result);
+    InspectArchive(file.first((size_t)trailerEnd), result);
     return result;
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 #include "core/Progress.h"
-#include "write/Writer.h"
+#include "core/Bytes.h"
 
 namespace sfx {
 

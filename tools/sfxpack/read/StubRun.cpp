@@ -5,6 +5,7 @@
 #include "read/DirectoryReader.h"
 #include "core/Names.h"
 #include "read/Unpack.h"
+#include "stub/Format.h"
 
 namespace sfx {
 
@@ -12,7 +13,7 @@ namespace sfx {
 // refuses a position before the file's start, and the stub shows its seek error and reads on
 // from where it stands, which never loads a directory.
 static std::vector<std::string> OpenBoxes(ByteView file, const Inspection& inspection) {
-    bool signature = file.size() >= 4 && Get32(file, file.size() - 4) == Signature;
+    bool signature = file.size() >= 4 && Get32(file, file.size() - 4) == ArchiveSignature;
     if (file.size() < 4 || (signature && file.size() < TrailerSize)) return {"File seek error"};
     if (inspection.kind == FileKind::Installer && inspection.directoryOffset < 0) return {"File seek error"};
     return {};

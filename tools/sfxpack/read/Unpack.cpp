@@ -2,10 +2,10 @@
 // stream without its check value tells what the stub can't see: more data than declared, a
 // check value cut short, or deflate data that stops before its final block.
 #include "read/Unpack.h"
+#include "stub/Format.h"
 #include <algorithm>
 #include <cstring>
 #include <zlib.h>
-#include "host/Host.h"
 #ifdef SFX_HAVE_LIBDEFLATE
 #include <libdeflate.h>
 #endif
@@ -19,6 +19,21 @@ static std::string ZlibFailure(int result, const z_stream& stream) {
     return "zlib error " + std::to_string(result);
 }
 
+// Input pages are let go in steps of this size once inflate has passed them.
+static const size_t ReleaseStep = 8u << 20;
+
+// Lets go of the mapped input that inflate has consumed, a step at a time.
+struct InputPages {
+    ByteView file;
+    const uint8_t* begin;
+    size_t released = 0;
+    void passed(size_t consumed) {
+        if (consumed < released + ReleaseStep) return;
+        file.release(begin + released, consumed - released);
+        released = consumed;
+    }
+};
+
 // The deflate data after the zlib header, inflated raw with at most limit + 1 bytes produced.
 // Classifies what follows its final block, or how it ends otherwise.
 static void LookPastStream(ByteView file, const uint8_t* stream, size_t size, uint64_t limit, Unpacked& result) {
@@ -30,17 +45,14 @@ static void LookPastStream(ByteView file, const uint8_t* stream, size_t size, ui
     uint8_t scratch[16384];
     int status = Z_OK;
     // The output is thrown away chunk by chunk; zlib keeps its own window. The input read is
-    // let go of every 8 MiB, so a long stream doesn't stay in memory.
-    size_t released = 0;
+    // let go of as it is passed, so a long stream doesn't stay in memory.
+    InputPages pages{file, stream + 2};
     while (status == Z_OK && raw.total_out <= limit) {
         raw.next_out = scratch;
         raw.avail_out = sizeof scratch;
         status = inflate(&raw, Z_NO_FLUSH);
         if (status == Z_BUF_ERROR) break;  // no progress: the input has run out
-        if (raw.total_in >= released + (8u << 20)) {
-            ReleasePages(file, stream + 2 + released, raw.total_in - released);
-            released = raw.total_in;
-        }
+        pages.passed(raw.total_in);
     }
     uint64_t produced = raw.total_out, after = raw.avail_in;
     std::string message = raw.msg ? raw.msg : "invalid data";
@@ -67,20 +79,6 @@ static void LookPastStream(ByteView file, const uint8_t* stream, size_t size, ui
     }
 }
 
-// Input pages are let go in steps of this size once inflate has passed them.
-static const size_t ReleaseStep = 8u << 20;
-
-// Lets go of the mapped input that inflate has consumed, a step at a time.
-struct InputPages {
-    ByteView file;
-    const uint8_t* begin;
-    size_t released = 0;
-    void passed(size_t consumed) {
-        if (consumed < released + ReleaseStep) return;
-        ReleasePages(file, begin + released, consumed - released);
-        released = consumed;
-    }
-};
 
 #ifdef SFX_HAVE_LIBDEFLATE
 // A whole member decoded in one go by libdeflate, which is about twice as fast as zlib. Its
@@ -103,7 +101,7 @@ static bool InflateWhole(ByteView file, const uint8_t* stream, size_t streamSize
                                                  &got) == LIBDEFLATE_SUCCESS &&
                    got == declared;
     if (!decoded) return false;
-    ReleasePages(file, stream, streamSize);
+    file.release(stream, streamSize);
     result.ok = result.written = result.checkMatched = true;
     result.detail = "deflated, check value matches";
     if (used < streamSize) result.notes.push_back(std::to_string(streamSize - used) + " bytes follow the stream");
@@ -178,7 +176,7 @@ static Unpacked Inflate(ByteView file, const MemberEntry& member, const ByteSink
             if (left) result.notes.push_back(std::to_string(left) + " bytes follow the stream");
         } else {
             LookPastStream(file, stream, streamSize, declared, result);
-            ReleasePages(file, stream, streamSize);
+            file.release(stream, streamSize);
         }
     }
     return result;
@@ -191,7 +189,7 @@ Unpacked UnpackMember(ByteView file, const MemberEntry& member, const ByteSink& 
         result.box = member.box;
         return result;
     }
-    if (member.method == Stored) {
+    if (member.method == MethodStored) {
         result.ok = result.written = true;
         result.detail = "stored";
         // Handed on in steps, letting go of each once it is written.
@@ -199,7 +197,7 @@ Unpacked UnpackMember(ByteView file, const MemberEntry& member, const ByteSink& 
             const uint8_t* part = file.data() + member.offset + at;
             size_t size = std::min(ReleaseStep, (size_t)member.storedSize - at);
             sink(part, size);
-            ReleasePages(file, part, size);
+            file.release(part, size);
         }
         return result;
     }

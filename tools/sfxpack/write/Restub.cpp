@@ -3,6 +3,7 @@
 #include "write/Restub.h"
 #include <algorithm>
 #include <climits>
+#include "stub/Format.h"
 
 namespace sfx {
 

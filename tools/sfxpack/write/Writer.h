@@ -4,33 +4,10 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include "core/Bytes.h"
 #include "stub/Format.h"
 
 namespace sfx {
-
-using Bytes = std::vector<uint8_t>;
-
-// Bytes read in place: a vector's, or a mapped file's, which is never copied whole.
-class ByteView {
-public:
-    ByteView() = default;
-    ByteView(const uint8_t* data, size_t size, bool fromMapping = false)
-        : bytes(data), length(size), isMapped(fromMapping) {}
-    // cppcheck-suppress noExplicitConstructor ; a vector passes wherever its view is wanted
-    ByteView(const Bytes& vector) : bytes(vector.data()), length(vector.size()) {}  // NOLINT: a view of it
-    const uint8_t* data() const { return bytes; }
-    size_t size() const { return length; }
-    bool empty() const { return length == 0; }
-    const uint8_t* begin() const { return bytes; }
-    const uint8_t* end() const { return bytes + length; }
-    uint8_t operator[](size_t at) const { return bytes[at]; }
-    bool mapped() const { return isMapped; }  // mapped from a file: pages read can be let go
-
-private:
-    const uint8_t* bytes = nullptr;
-    size_t length = 0;
-    bool isMapped = false;
-};
 
 // The stored forms, little-endian, no padding. Lists and tables are written exactly as given,
 // so callers can also write counts that lie.

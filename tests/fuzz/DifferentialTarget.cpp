@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 #include "Sandbox.h"
+#include "read/Inspect.h"
 #include "read/StubRun.h"
 #include "driver/Installer.h"
 #include "system/Paths.h"

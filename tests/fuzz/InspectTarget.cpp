@@ -4,6 +4,7 @@
 #include <stdint.h>
 #include <string>
 #include "read/Inspect.h"
+#include "read/Verify.h"
 #include "core/Names.h"
 #include "cli/Report.h"
 

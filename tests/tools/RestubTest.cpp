@@ -1,5 +1,6 @@
 // Re-stubbing: the archive moves behind a stub of another size and reads back the same.
 #include "read/Inspect.h"
+#include "read/Verify.h"
 #include "PackTestSupport.h"
 #include "write/Restub.h"
 

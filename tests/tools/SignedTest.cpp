@@ -2,6 +2,7 @@
 // behind a new stub unsigned; and signed stubs given to create or restub made unsigned.
 #include "pe/Image.h"
 #include "read/Inspect.h"
+#include "read/Verify.h"
 #include "PackTestSupport.h"
 #include "write/Restub.h"
 

@@ -1,6 +1,7 @@
 // Verifying: every member unpacked as the stub unpacks it, with what the stub can't see reported.
 #include <zlib.h>
 #include "read/Inspect.h"
+#include "read/Verify.h"
 #include "PackTestSupport.h"
 #include "read/StubRun.h"
 #include "read/Unpack.h"

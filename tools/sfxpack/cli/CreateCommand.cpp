@@ -7,11 +7,11 @@
 #include "cli/Commands.h"
 #include "host/Host.h"
 #include "pe/Image.h"
-#include "read/Inspect.h"
 #include "core/Names.h"
 #include "write/Pack.h"
 #include "cli/ProgressLine.h"
 #include "cli/Stubs.h"
+#include "stub/Texts.h"
 
 namespace sfx {
 
@@ -34,11 +34,11 @@ static PackFile ReadMemberFile(const std::string& argument) {
 static void WarnAboutName(const std::string& name) {
     if (name.find(':') != std::string::npos)
         std::fprintf(stderr,
-                     "sfxpack: warning: %s holds a colon: the stub writes it to that path, not into c:\\_setup\n",
-                     Printable(name).c_str());
+                     "sfxpack: warning: %s holds a colon: the stub writes it to that path, not into %s\n",
+                     Printable(name).c_str(), SetupFolderPath.path);
     else if (name.find_first_of("/\\") != std::string::npos)
-        std::fprintf(stderr, "sfxpack: warning: %s holds a folder, which the stub does not create in c:\\_setup\n",
-                     Printable(name).c_str());
+        std::fprintf(stderr, "sfxpack: warning: %s holds a folder, which the stub does not create in %s\n",
+                     Printable(name).c_str(), SetupFolderPath.path);
 }
 
 void RequireStub(ByteView stub, const std::string& path) {

@@ -4,6 +4,7 @@
 #include "cli/Commands.h"
 #include "host/Host.h"
 #include "read/Inspect.h"
+#include "read/Verify.h"
 #include "core/Names.h"
 #include "cli/ProgressLine.h"
 #include "cli/Report.h"

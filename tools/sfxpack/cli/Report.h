@@ -4,7 +4,7 @@
 // digits of its bytes, which keep names in any Windows code page exactly.
 #pragma once
 #include <string>
-#include "read/Inspect.h"
+#include "read/Inspection.h"
 
 namespace sfx {
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 #include <vector>
-#include "read/Inspect.h"
+#include "read/Inspection.h"
 
 namespace sfx {
 

@@ -1,6 +1,7 @@
 // Loading the nine directory items as the stub loads them, bounded by the end of the file.
 #pragma once
-#include "read/Inspect.h"
+#include "core/Bytes.h"
+#include "read/Inspection.h"
 
 namespace sfx {
 

@@ -8,19 +8,9 @@
 #include "pe/Image.h"
 #include "core/Names.h"
 #include "stub/Format.h"
+#include "stub/Texts.h"
 
 namespace sfx {
-
-bool Inspection::hasErrors() const {
-    if (kind != FileKind::Installer) return true;
-    for (const Problem& problem : problems)
-        if (problem.severity == Severity::Error) return true;
-    return false;
-}
-
-void Inspection::add(Severity severity, const std::string& text, int32_t member) {
-    problems.push_back({severity, text, member});
-}
 
 // The trailer is missing: a plain file, a bare executable, or an installer cut short.
 static void ClassifyWithoutTrailer(ByteView file, const CertificateTable& table, Inspection& result) {
@@ -67,7 +57,7 @@ static void CheckTables(Inspection& result) {
 // Why the stub can't read the member's stored bytes, in the order the stub checks; box is then
 // the box it shows.
 static std::string CheckStoredBytes(ByteView file, MemberEntry& member, std::string& box) {
-    box = StubBoxes::CannotRead;
+    box = BoxCannotRead;
     if (member.storedSize < 0) return "its stored size " + std::to_string(member.storedSize) + " is negative";
     if (member.offset < 0 || (uint64_t)member.offset + (uint64_t)member.storedSize > file.size())
         return "its " + std::to_string(member.storedSize) + " stored bytes at offset " + std::to_string(member.offset) +
@@ -77,9 +67,9 @@ static std::string CheckStoredBytes(ByteView file, MemberEntry& member, std::str
         box.clear();
         return "";
     }
-    box = StubBoxes::UnknownMethod;
+    box = BoxUnknownMethod;
     if (member.method != MethodDeflated) return "method " + std::to_string(member.method) + " is not one the stub reads";
-    box = StubBoxes::ZlibError;
+    box = BoxZlibError;
     if (member.storedSize < DeflatedPrefixSize)
         return "a deflated member starts with its 4-byte size, but it has only " + std::to_string(member.storedSize) +
                " stored bytes";
@@ -138,7 +128,7 @@ static void CheckNamedFile(Inspection& result, const FirstEntries& first, const 
     if (name.find(':') != std::string::npos)
         result.add(Severity::Warning,
                    std::string("the ") + what + " " + Printable(name) +
-                       " holds a colon: the stub writes it to that path rather than into c:\\_setup");
+                       " holds a colon: the stub writes it to that path rather than into " + SetupFolderPath.path);
     if (role != Role::SupportFile && name.find(' ') != std::string::npos)
         result.add(Severity::Warning,
                    std::string("the ") + what + " " + Printable(name) +

@@ -6,6 +6,7 @@
 #include "core/Names.h"
 #include "read/Unpack.h"
 #include "stub/Format.h"
+#include "stub/Texts.h"
 
 namespace sfx {
 
@@ -14,8 +15,8 @@ namespace sfx {
 // from where it stands, which never loads a directory.
 static std::vector<std::string> OpenBoxes(ByteView file, const Inspection& inspection) {
     bool signature = file.size() >= 4 && Get32(file, file.size() - 4) == ArchiveSignature;
-    if (file.size() < 4 || (signature && file.size() < TrailerSize)) return {"File seek error"};
-    if (inspection.kind == FileKind::Installer && inspection.directoryOffset < 0) return {"File seek error"};
+    if (file.size() < 4 || (signature && file.size() < TrailerSize)) return {BoxSeekError};
+    if (inspection.kind == FileKind::Installer && inspection.directoryOffset < 0) return {BoxSeekError};
     return {};
 }
 
@@ -40,7 +41,7 @@ StubRun PredictStubRun(ByteView file, const Inspection& inspection) {
         StubStep step;
         step.role = role;
         step.name = fullName.substr(0, fullName.find('\0'));
-        step.path = step.name.find(':') != std::string::npos ? step.name : "c:\\_setup\\" + step.name;
+        step.path = step.name.find(':') != std::string::npos ? step.name : SetupFolderPath.path + ("\\" + step.name);
         auto found = first.find(NameKey(step.name));
         if (found != first.end()) {
             auto done = unpacked.find(found->second);

@@ -4,7 +4,8 @@
 #pragma once
 #include <string>
 #include <vector>
-#include "read/Inspect.h"
+#include "core/Bytes.h"
+#include "read/Inspection.h"
 
 namespace sfx {
 

@@ -3,6 +3,7 @@
 // check value cut short, or deflate data that stops before its final block.
 #include "read/Unpack.h"
 #include "stub/Format.h"
+#include "stub/Texts.h"
 #include <algorithm>
 #include <cstring>
 #include <zlib.h>
@@ -155,7 +156,7 @@ static Unpacked Inflate(ByteView file, const MemberEntry& member, const ByteSink
 
     // The stub's own verdict decides what it writes; the details below say why it refuses.
     result.written = InflateAccepted(status, (uint32_t)unfilled, (uint32_t)left);
-    if (!result.written) result.box = StubBoxes::ZlibError;
+    if (!result.written) result.box = BoxZlibError;
     if (!failure.empty()) {
         result.detail = failure;
     } else if (unfilled) {

@@ -2,7 +2,7 @@
 #include <map>
 #include <set>
 #include <tuple>
-#include "read/Inspect.h"
+#include "read/Verify.h"
 #include "read/Unpack.h"
 
 namespace sfx {

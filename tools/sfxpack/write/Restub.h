@@ -2,7 +2,8 @@
 // offsets and the directory offset move by the difference in stub size.
 #pragma once
 #include <stdexcept>
-#include "read/Inspect.h"
+#include "core/Bytes.h"
+#include "read/Inspection.h"
 
 namespace sfx {
 

@@ -77,4 +77,28 @@ int Args::number(int low, int high) {
     return result;
 }
 
+std::string OneOperand(const char* command, const std::vector<std::string>& words, bool* json, bool* quiet) {
+    Args args(command, words);
+    std::string path;
+    while (!args.done()) {
+        if (!args.atOption()) {
+            if (!path.empty()) throw Usage(command, "one FILE only");
+            path = args.operand();
+            continue;
+        }
+        std::string option = args.option();
+        if (json && option == "--json") {
+            args.flag();
+            *json = true;
+        } else if (quiet && (option == "-q" || option == "--quiet")) {
+            args.flag();
+            *quiet = true;
+        } else {
+            args.unknown();
+        }
+    }
+    if (path.empty()) throw Usage(command, "FILE is required");
+    return path;
+}
+
 }  // namespace sfx

@@ -40,4 +40,8 @@ private:
     std::string inlineValue;  // the text after '=' in "--name=value"
 };
 
+// The one operand of list and verify ("-" for standard input), with --json and -q read where
+// json and quiet are given.
+std::string OneOperand(const char* command, const std::vector<std::string>& words, bool* json, bool* quiet);
+
 }  // namespace sfx

@@ -5,13 +5,14 @@
 #include <map>
 #include "cli/Args.h"
 #include "cli/Commands.h"
-#include "host/Host.h"
 #include "pe/Image.h"
 #include "core/Names.h"
 #include "write/Pack.h"
 #include "cli/ProgressLine.h"
 #include "cli/Stubs.h"
 #include "stub/Texts.h"
+#include "host/InputFile.h"
+#include "host/OutputFile.h"
 
 namespace sfx {
 

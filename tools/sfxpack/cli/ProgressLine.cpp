@@ -2,7 +2,7 @@
 // a tenth of a percent, with the bytes done out of the total.
 #include "cli/ProgressLine.h"
 #include <cstdio>
-#include "host/Host.h"
+#include "host/System.h"
 
 namespace sfx {
 
@@ -10,7 +10,7 @@ namespace sfx {
 static const int LineWidth = 72;
 
 ProgressLine::ProgressLine(const std::string& verb, bool quiet, uint64_t smallest)
-    : verb(verb), smallest(smallest), terminal(!quiet && StderrIsTerminal()) {}
+    : verb(verb), smallest(smallest), terminal(!quiet && IsTerminal(stderr)) {}
 
 ProgressLine::~ProgressLine() { clear(); }
 
@@ -19,6 +19,11 @@ void ProgressLine::clear() {
     std::fprintf(stderr, "\r%*s\r", LineWidth, "");
     std::fflush(stderr);
     shown = -1;
+}
+
+void ProgressLine::print(FILE* stream, const std::string& line) {
+    clear();
+    std::fprintf(stream, "%s\n", line.c_str());
 }
 
 ProgressFn ProgressLine::callback() {

@@ -1,6 +1,7 @@
 // A progress line on stderr, shown only when stderr is a terminal, the work is large and the
 // command is not quiet. It counts bytes, and is cleared before anything else is printed.
 #pragma once
+#include <cstdio>
 #include <string>
 #include "core/Progress.h"
 
@@ -19,6 +20,9 @@ public:
 
     // Takes the line away so that other output starts at the left; the next report redraws it.
     void clear();
+
+    // Prints a line on the stream (stdout or stderr), the progress line taken away first.
+    void print(FILE* stream, const std::string& line);
 
 private:
     std::string verb;

@@ -89,6 +89,14 @@ std::string ListText(const Inspection& inspection, const std::string& path) {
     return out;
 }
 
+void PrintProblems(const Inspection& inspection, bool memberErrors) {
+    std::fflush(stdout);
+    for (const Problem& problem : inspection.problems)
+        if (memberErrors || problem.member < 0 || problem.severity == Severity::Warning)
+            std::fprintf(stderr, "sfxpack: %s: %s\n", problem.severity == Severity::Error ? "error" : "warning",
+                         problem.text.c_str());
+}
+
 static std::string JsonString(const std::string& bytes) {
     std::string out = "\"";
     for (size_t i = 0; i < bytes.size();) {

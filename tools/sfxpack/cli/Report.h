@@ -11,4 +11,8 @@ namespace sfx {
 std::string ListText(const Inspection& inspection, const std::string& path);
 std::string ListJson(const Inspection& inspection, const std::string& path);
 
+// The problems as diagnostics on stderr, after what went to stdout; without memberErrors, the
+// errors that concern one member are left to be shown beside it.
+void PrintProblems(const Inspection& inspection, bool memberErrors);
+
 }  // namespace sfx

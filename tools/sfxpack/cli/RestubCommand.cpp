@@ -3,11 +3,12 @@
 #include <cstdio>
 #include "cli/Args.h"
 #include "cli/Commands.h"
-#include "host/Host.h"
 #include "read/Inspect.h"
 #include "core/Names.h"
 #include "write/Restub.h"
 #include "cli/Stubs.h"
+#include "host/InputFile.h"
+#include "host/OutputFile.h"
 
 namespace sfx {
 

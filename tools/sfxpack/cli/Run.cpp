@@ -8,6 +8,7 @@
 #include "cli/Args.h"
 #include "core/Names.h"
 #include "cli/Stubs.h"
+#include "host/IoError.h"
 
 namespace sfx {
 
@@ -62,6 +63,11 @@ int RunSfxpack(const Words& words) {
         std::fflush(stdout);
         std::fprintf(stderr, "sfxpack: %s\n", failure.what());
         return failure.code;
+    } catch (const IoError& error) {
+        // A file or folder that can't be read or written: the input is unusable as given.
+        std::fflush(stdout);
+        std::fprintf(stderr, "sfxpack: %s\n", error.what());
+        return ExitUsage;
     } catch (const std::bad_alloc&) {
         std::fflush(stdout);
         std::fprintf(stderr, "sfxpack: out of memory\n");

@@ -2,7 +2,7 @@
 #include "cli/Stubs.h"
 #include <filesystem>
 #include "cli/Args.h"
-#include "host/Host.h"
+#include "host/System.h"
 #include "core/Names.h"
 
 namespace sfx {

@@ -34,13 +34,13 @@ std::vector<Clash> FindClashes(const Inspection& inspection, const std::vector<c
         int best = -1;
         for (const MemberEntry* member : group) {
             int rank = StubWriteRank(inspection, *member);
-            if (!clash.kept || rank > best) {
-                clash.kept = member;
+            if (!clash.survivor || rank > best) {
+                clash.survivor = member;
                 best = rank;
             }
         }
         for (const MemberEntry* member : group)
-            if (member != clash.kept) clash.others.push_back(member);
+            if (member != clash.survivor) clash.others.push_back(member);
         clashes.push_back(clash);
     }
     return clashes;
@@ -59,9 +59,9 @@ void AddNameWarnings(Inspection& inspection) {
     for (const Clash& clash : FindClashes(inspection, firsts))
         for (const MemberEntry* other : clash.others)
             inspection.add(Severity::Warning,
-                           Printable(other->name) + " and " + Printable(clash.kept->name) +
+                           Printable(other->name) + " and " + Printable(clash.survivor->name) +
                                " land on one path (they differ only in separators, \".\" parts or case); " +
-                               Printable(clash.kept->name) + " is the one left there",
+                               Printable(clash.survivor->name) + " is the one left there",
                            other->index);
 }
 

@@ -7,11 +7,11 @@
 
 namespace sfx {
 
-// Entries whose names give one PathKey. `kept` is the one left on disk: the one the stub writes
-// last (it writes the set-up program, the project file, then the support files in list order),
-// or, where the stub writes none of them, the first in table order.
+// Entries whose names give one PathKey. The survivor is the one left on disk: the one the stub
+// writes last (it writes the set-up program, the project file, then the support files in list
+// order), or, where the stub writes none of them, the first in table order.
 struct Clash {
-    const MemberEntry* kept = nullptr;
+    const MemberEntry* survivor = nullptr;
     std::vector<const MemberEntry*> others;
 };
 

@@ -121,45 +121,52 @@ static void AddFolder(const std::string& folder, const std::vector<std::string>&
     }
 }
 
-int CreateCommand(const Words& words) {
-    Args args("create", words);
+struct CreateOptions {
     std::string output, setup, project;
-    StubOptions stubOptions;
+    StubOptions stub;
     Words supports, others, folders;
-    PackOptions options;
+    PackOptions pack;
+};
+
+static CreateOptions ReadCreateOptions(const Words& words) {
+    Args args("create", words);
+    CreateOptions o;
     const std::map<std::string, std::string*> once = {
-        {"-o", &output}, {"--output", &output}, {"--setup", &setup}, {"--project", &project}};
+        {"-o", &o.output}, {"--output", &o.output}, {"--setup", &o.setup}, {"--project", &o.project}};
     const std::map<std::string, Words*> repeated = {
-        {"--support", &supports}, {"--member", &others}, {"--store", &options.storeGlobs}};
+        {"--support", &o.supports}, {"--member", &o.others}, {"--store", &o.pack.storeGlobs}};
     while (!args.done()) {
         if (!args.atOption()) {
-            folders.push_back(args.operand());
+            o.folders.push_back(args.operand());
             continue;
         }
         std::string option = args.option();
-        if (stubOptions.read(args, option)) continue;
+        if (o.stub.read(args, option)) continue;
         if (once.count(option)) {
             *once.at(option) = args.value();
         } else if (repeated.count(option)) {
             repeated.at(option)->push_back(args.value());
         } else if (option == "--level") {
-            options.level = args.number(0, 9);
+            o.pack.level = args.number(0, 9);
         } else if (option == "--no-check") {
             args.flag();
-            options.keepCheck = false;
+            o.pack.keepCheck = false;
         } else {
             args.unknown();
         }
     }
-    for (auto required : {std::make_pair("-o", &output), std::make_pair("--setup", &setup),
-                          std::make_pair("--project", &project)})
+    for (auto required : {std::make_pair("-o", &o.output), std::make_pair("--setup", &o.setup),
+                          std::make_pair("--project", &o.project)})
         if (required.second->empty()) throw Usage("create", std::string(required.first) + " is required");
-    const bool quiet = stubOptions.quiet;
-    std::string stub = stubOptions.choose("create");
+    return o;
+}
 
-    Words arguments = {setup, project};
-    arguments.insert(arguments.end(), supports.begin(), supports.end());
-    arguments.insert(arguments.end(), others.begin(), others.end());
+// The stub and every file, read and checked: sizes before anything is read, the stub before the
+// files, the whole after.
+static PackInputs ReadInputs(const CreateOptions& o, const std::string& stub) {
+    Words arguments = {o.setup, o.project};
+    arguments.insert(arguments.end(), o.supports.begin(), o.supports.end());
+    arguments.insert(arguments.end(), o.others.begin(), o.others.end());
     RequireInputSizes(stub, arguments);
     PackInputs inputs;
     {
@@ -169,11 +176,12 @@ int CreateCommand(const Words& words) {
         ByteView usable = UsableStub(stubInput.bytes(), stub, unsignedCopy);
         inputs.stub = unsignedCopy.empty() ? Bytes(usable.begin(), usable.end()) : std::move(unsignedCopy);
     }
-    inputs.setupProgram = ReadMemberFile(setup);
-    inputs.projectFile = ReadMemberFile(project);
-    for (const std::string& argument : supports) inputs.supportFiles.push_back(ReadMemberFile(argument));
-    for (const std::string& argument : others) inputs.others.push_back(ReadMemberFile(argument));
-    for (const std::string& folder : folders) AddFolder(folder, {PathOf(setup), PathOf(project), output}, inputs);
+    inputs.setupProgram = ReadMemberFile(o.setup);
+    inputs.projectFile = ReadMemberFile(o.project);
+    for (const std::string& argument : o.supports) inputs.supportFiles.push_back(ReadMemberFile(argument));
+    for (const std::string& argument : o.others) inputs.others.push_back(ReadMemberFile(argument));
+    for (const std::string& folder : o.folders)
+        AddFolder(folder, {PathOf(o.setup), PathOf(o.project), o.output}, inputs);
     // Only the named files are unpacked, so only their names matter to the stub.
     WarnAboutName(inputs.setupProgram.name);
     WarnAboutName(inputs.projectFile.name);
@@ -185,20 +193,28 @@ int CreateCommand(const Words& words) {
     if (total > MaxFileSize)
         throw Failure(ExitUsage, "create: the files come to " + std::to_string(total) +
                                      " bytes, more than an installer can hold");
+    return inputs;
+}
+
+int CreateCommand(const Words& words) {
+    CreateOptions options = ReadCreateOptions(words);
+    const bool quiet = options.stub.quiet;
+    PackInputs inputs = ReadInputs(options, options.stub.choose("create"));
     Bytes installer;
     {
         ProgressLine progress("packing", quiet);
         try {
-            installer = Pack(inputs, options, progress.callback());
+            installer = Pack(inputs, options.pack, progress.callback());
         } catch (const PackError& error) {
             throw Failure(ExitUsage, std::string("create: ") + error.what());
         }
     }
-    WriteOutput(output, installer);
+    WriteOutput(options.output, installer);
     size_t members = 2 + inputs.supportFiles.size() + inputs.others.size();
     // On stderr: stdout may be the installer itself ("-o -").
     if (!quiet)
-        std::fprintf(stderr, "%s: %zu members, %zu bytes\n", Printable(output).c_str(), members, installer.size());
+        std::fprintf(stderr, "%s: %zu members, %zu bytes\n", Printable(options.output).c_str(), members,
+                     installer.size());
     return ExitOk;
 }
 

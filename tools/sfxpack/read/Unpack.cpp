@@ -111,19 +111,21 @@ static bool InflateWhole(ByteView file, const uint8_t* stream, size_t streamSize
 }
 #endif
 
+// How the stub's single inflate call ends: zlib's result, the declared bytes it left unfilled,
+// the input it left over, and zlib's failure, if any, in words.
+struct CallEnd {
+    int status = Z_OK;
+    size_t unfilled = 0;
+    size_t left = 0;
+    std::string failure;
+};
+
 // zlib fed the whole stream and given the declared size a chunk at a time. inflate's state
 // carries over from call to call with its 32 KiB window, so the bytes, the result and the input
 // left are those of the stub's single call into the whole declared size; only a last call that
 // finds nothing more to do says Z_BUF_ERROR where the single call, having made progress, says Z_OK.
-static Unpacked Inflate(ByteView file, const MemberEntry& member, const ByteSink& sink) {
-    Unpacked result;
-    const uint8_t* stream = file.data() + member.offset + DeflatedPrefixSize;
-    size_t streamSize = (size_t)member.storedSize - DeflatedPrefixSize;
-    size_t declared = (size_t)member.unpackedSize;
-#ifdef SFX_HAVE_LIBDEFLATE
-    if (InflateWhole(file, stream, streamSize, declared, sink, result)) return result;
-#endif
-
+static CallEnd InflateInChunks(ByteView file, const uint8_t* stream, size_t streamSize, size_t declared,
+                               const ByteSink& sink) {
     z_stream z;
     std::memset(&z, 0, sizeof z);
     z.next_in = (Bytef*)stream;
@@ -151,30 +153,41 @@ static Unpacked Inflate(ByteView file, const MemberEntry& member, const ByteSink
         // A chunk left unfilled means the input ran out; a full declared size ends the call.
         if (z.avail_out || produced == declared) break;
     }
-    size_t unfilled = declared - produced, left = z.avail_in;
     std::string failure = (status == Z_OK || status == Z_STREAM_END) ? "" : ZlibFailure(status, z);
+    return {status, declared - produced, z.avail_in, failure};
+}
+
+static Unpacked Inflate(ByteView file, const MemberEntry& member, const ByteSink& sink) {
+    Unpacked result;
+    const uint8_t* stream = file.data() + member.offset + DeflatedPrefixSize;
+    size_t streamSize = (size_t)member.storedSize - DeflatedPrefixSize;
+    size_t declared = (size_t)member.unpackedSize;
+#ifdef SFX_HAVE_LIBDEFLATE
+    if (InflateWhole(file, stream, streamSize, declared, sink, result)) return result;
+#endif
+    CallEnd end = InflateInChunks(file, stream, streamSize, declared, sink);
 
     // The stub's own verdict decides what it writes; the details below say why it refuses.
-    result.written = InflateAccepted(status, (uint32_t)unfilled, (uint32_t)left);
+    result.written = InflateAccepted(end.status, (uint32_t)end.unfilled, (uint32_t)end.left);
     if (!result.written) result.box = BoxZlibError;
-    if (!failure.empty()) {
-        result.detail = failure;
-    } else if (unfilled) {
-        result.detail = "the stream ends after " + std::to_string(declared - unfilled) + " of its declared " +
+    if (!end.failure.empty()) {
+        result.detail = end.failure;
+    } else if (end.unfilled) {
+        result.detail = "the stream ends after " + std::to_string(declared - end.unfilled) + " of its declared " +
                         std::to_string(declared) + " bytes";
-    } else if (status == Z_OK && left) {
+    } else if (end.status == Z_OK && end.left) {
         // The stub takes this for a damaged stream: one without its check value is consumed whole
         // before inflate stops to wait for it.
-        result.detail = "the stream runs on with " + std::to_string(left) + " bytes of input after its declared " +
-                        std::to_string(declared) + " bytes";
+        result.detail = "the stream runs on with " + std::to_string(end.left) +
+                        " bytes of input after its declared " + std::to_string(declared) + " bytes";
     } else {
         result.ok = true;
         result.detail = "deflated";
-        if (status == Z_STREAM_END) {
+        if (end.status == Z_STREAM_END) {
             // zlib has compared the check value itself.
             result.checkMatched = true;
             result.detail += ", check value matches";
-            if (left) result.notes.push_back(std::to_string(left) + " bytes follow the stream");
+            if (end.left) result.notes.push_back(std::to_string(end.left) + " bytes follow the stream");
         } else {
             LookPastStream(file, stream, streamSize, declared, result);
             file.release(stream, streamSize);

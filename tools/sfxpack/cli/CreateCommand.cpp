@@ -43,8 +43,8 @@ static void WarnAboutName(const std::string& name) {
 }
 
 void RequireStub(ByteView stub, const std::string& path) {
-    std::string why = StubProblem(stub);
-    if (!why.empty()) throw Failure(ExitUsage, "the stub " + Printable(path) + " can't be used: " + why);
+    std::string why;
+    if (!UsableAsStub(stub, why)) throw Failure(ExitUsage, "the stub " + Printable(path) + " can't be used: " + why);
 }
 
 ByteView UsableStub(ByteView stub, const std::string& path, Bytes& copy) {

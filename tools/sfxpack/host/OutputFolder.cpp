@@ -2,6 +2,7 @@
 // in the installer's code page, which is what a plain path takes on Windows.
 #include "host/OutputFolder.h"
 #include "core/Names.h"
+#include "core/Why.h"
 #include "host/IoError.h"
 
 namespace sfx {
@@ -42,10 +43,8 @@ bool OutputFolder::prepare(const std::vector<std::string>& parts, Target& target
     std::error_code error;
     for (size_t i = 0; i < parts.size(); ++i) {
         path /= fs::path(parts[i]);
-        if (fs::is_symlink(fs::symlink_status(path, error))) {
-            why = "refused: " + Printable(path.string()) + " is a symbolic link";
-            return false;
-        }
+        if (fs::is_symlink(fs::symlink_status(path, error)))
+            return Refuse(why, "refused: " + Printable(path.string()) + " is a symbolic link");
         if (i + 1 < parts.size() && !fs::is_directory(path, error)) {
             makeMissing(path, error);
             if (error) throw IoError("cannot create the folder " + Printable(path.string()) + ": " + error.message());

@@ -4,6 +4,7 @@
 #include "pe/Image.h"
 #include <algorithm>
 #include <cstring>
+#include "core/Why.h"
 
 namespace sfx {
 
@@ -45,27 +46,30 @@ int64_t ImageEnd(ByteView file, bool withCertificates) {
     return (int64_t)end;
 }
 
-std::string StubProblem(ByteView stub) {
+bool UsableAsStub(ByteView stub, std::string& why) {
     if (stub.size() < DosHeaderSize || Get(stub, 0, 2) != DosSignature)
-        return "it is not a Windows executable (no MZ header)";
+        return Refuse(why, "it is not a Windows executable (no MZ header)");
     PeHeaders headers;
-    if (!ReadHeaders(stub, headers)) return "it is not a Windows executable (no PE header)";
+    if (!ReadHeaders(stub, headers)) return Refuse(why, "it is not a Windows executable (no PE header)");
     uint32_t machine = Get(stub, headers.signature + InPeMachine, 2);
-    if (machine != MachineI386 && machine != MachineAmd64) return "it is not built for i386 or x86-64 Windows";
+    if (machine != MachineI386 && machine != MachineAmd64)
+        return Refuse(why, "it is not built for i386 or x86-64 Windows");
     // The subsystem lies at the same place in the PE32 and PE32+ optional headers.
     uint64_t optional = headers.signature + PeOptionalHeader, subsystemEnd = optional + InOptionalSubsystem + 2;
-    if (headers.sectionTable < subsystemEnd || subsystemEnd > stub.size()) return "its optional header is cut short";
+    if (headers.sectionTable < subsystemEnd || subsystemEnd > stub.size())
+        return Refuse(why, "its optional header is cut short");
     uint32_t magic = Get(stub, optional, 2), subsystem = Get(stub, optional + InOptionalSubsystem, 2);
     if (magic != (machine == MachineI386 ? (uint32_t)OptionalMagicPe32 : (uint32_t)OptionalMagicPe32Plus))
-        return "its optional header does not match its machine";
+        return Refuse(why, "its optional header does not match its machine");
     if (subsystem != SubsystemWindowsGui)
-        return "it is not a Windows GUI program (subsystem " + std::to_string(subsystem) + ")";
+        return Refuse(why, "it is not a Windows GUI program (subsystem " + std::to_string(subsystem) + ")");
     int64_t end = ImageEnd(stub);
     if (end < 0 || (uint64_t)end > stub.size())
-        return "it is cut short: its image needs " + std::to_string(end) + " bytes";
+        return Refuse(why, "it is cut short: its image needs " + std::to_string(end) + " bytes");
     if ((uint64_t)end < stub.size())
-        return std::to_string(stub.size() - (uint64_t)end) + " bytes follow its image (an installer, or other data)";
-    return "";
+        return Refuse(why, std::to_string(stub.size() - (uint64_t)end) +
+                               " bytes follow its image (an installer, or other data)");
+    return true;
 }
 
 int32_t FindCertificates(ByteView file, CertificateTable& table) {

@@ -14,10 +14,10 @@ namespace sfx {
 // header. The end may lie past the end of the bytes when the file is cut short.
 int64_t ImageEnd(ByteView file, bool withCertificates = true);
 
-// Why the bytes can't be a stub, or empty: a stub is a PE image for i386 or x86-64 with the
-// Windows GUI subsystem that ends where its image ends, so that nothing hides behind it. A
-// certificate table that ends the file counts as part of the image.
-std::string StubProblem(ByteView stub);
+// Whether the bytes can serve as a stub, and why not: a stub is a PE image for i386 or x86-64
+// with the Windows GUI subsystem that ends where its image ends, so that nothing hides behind
+// it. A certificate table that ends the file counts as part of the image.
+bool UsableAsStub(ByteView stub, std::string& why);
 
 // The certificate table as the stub finds it: where the archive's trailer ends before it, or 0;
 // table.size is 0 unless the security entry records a table that ends the file.

@@ -51,8 +51,8 @@ void AddNameWarnings(Inspection& inspection) {
     for (const MemberEntry& member : inspection.members) {
         if (member.readBy != member.index) continue;
         firsts.push_back(&member);
-        std::string why = WindowsNameProblem(member.name);
-        if (!why.empty())
+        std::string why;
+        if (!WindowsCanCreate(member.name, why))
             inspection.add(Severity::Warning, Printable(member.name) + ": Windows can't create this name: " + why,
                            member.index);
     }

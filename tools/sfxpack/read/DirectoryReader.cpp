@@ -1,6 +1,7 @@
 // Loading the directory item by item as the stub loads it. Every length and count is checked
 // against the bytes left in the file before anything is allocated or read.
 #include "read/DirectoryReader.h"
+#include "core/Why.h"
 #include "stub/Format.h"
 
 namespace sfx {
@@ -12,16 +13,16 @@ int32_t Get32(ByteView file, uint64_t at) {
 namespace {
 
 // Reads the stored forms from a position on, bounded by the end of the file as the stub's
-// loaders are; on failure `error` says why.
+// loaders are; each read that fails says why.
 struct Reader {
     ByteView file;
     uint64_t position;
-    std::string error;
+    std::string why;
 
     uint64_t left() const { return position < file.size() ? file.size() - position : 0; }
 
     bool int32(int32_t& value) {
-        if (left() < 4) return fail("it is cut short by the end of the file");
+        if (left() < 4) return Refuse(why, "it is cut short by the end of the file");
         value = Get32(file, position);
         position += 4;
         return true;
@@ -30,9 +31,9 @@ struct Reader {
     bool text(std::string& out) {
         int32_t length;
         if (!int32(length)) return false;
-        if (length < 0) return fail("its length " + std::to_string(length) + " is negative");
+        if (length < 0) return Refuse(why, "its length " + std::to_string(length) + " is negative");
         if ((uint64_t)length > left())
-            return fail("its length " + std::to_string(length) + " runs past the end of the file");
+            return Refuse(why, "its length " + std::to_string(length) + " runs past the end of the file");
         out.assign((const char*)file.data() + position, (size_t)length);
         position += (uint64_t)length;
         return true;
@@ -45,13 +46,12 @@ struct Reader {
         // Every text takes at least its 4-byte length, which bounds the count before any
         // allocation depends on it.
         if ((uint64_t)count > left() / 4)
-            return fail("its count " + std::to_string(count) + " is more than the rest of the file can hold");
+            return Refuse(why, "its count " + std::to_string(count) + " is more than the rest of the file can hold");
         out.reserve((size_t)count);
         for (int32_t i = 0; i < count; ++i) {
             out.emplace_back();
             if (!text(out.back())) {
-                error = "entry " + std::to_string(i) + ": " + error;
-                return false;
+                return Refuse(why, "entry " + std::to_string(i) + ": " + why);
             }
         }
         return true;
@@ -60,20 +60,15 @@ struct Reader {
     bool table(std::vector<int32_t>& out) {
         int32_t count;
         if (!int32(count)) return false;
-        if (count < 0) return fail("its count " + std::to_string(count) + " is negative");
+        if (count < 0) return Refuse(why, "its count " + std::to_string(count) + " is negative");
         if ((uint64_t)count > left() / 4)
-            return fail("its count " + std::to_string(count) + " is more than the rest of the file can hold");
+            return Refuse(why, "its count " + std::to_string(count) + " is more than the rest of the file can hold");
         out.resize((size_t)count);
         for (int32_t& value : out) {
             value = Get32(file, position);
             position += 4;
         }
         return true;
-    }
-
-    bool fail(const std::string& why) {
-        error = why;
-        return false;
     }
 };
 
@@ -103,7 +98,7 @@ bool LoadDirectory(ByteView file, Inspection& result) {
     result.directoryEnd = reader.position;
     if (failedItem) {
         result.add(Severity::Error,
-                   std::string("the stub can't load the directory: ") + failedItem + ": " + reader.error);
+                   std::string("the stub can't load the directory: ") + failedItem + ": " + reader.why);
         return false;
     }
     const char* lists[] = {"support files", "further names", "member names"};

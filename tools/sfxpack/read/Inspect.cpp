@@ -7,6 +7,7 @@
 #include "read/DirectoryReader.h"
 #include "pe/Image.h"
 #include "core/Names.h"
+#include "core/Why.h"
 #include "stub/Format.h"
 #include "stub/Texts.h"
 
@@ -54,34 +55,37 @@ static void CheckTables(Inspection& result) {
     result.add(shortTable ? Severity::Error : Severity::Warning, "the member tables differ in length: " + counts);
 }
 
-// Why the stub can't read the member's stored bytes, in the order the stub checks; box is then
-// the box it shows.
-static std::string CheckStoredBytes(ByteView file, MemberEntry& member, std::string& box) {
-    box = BoxCannotRead;
-    if (member.storedSize < 0) return "its stored size " + std::to_string(member.storedSize) + " is negative";
+// Whether the stub can read the member's stored bytes, checked in the order the stub checks; when
+// it can't, why says so and member.box is the box it shows.
+static bool CheckStoredBytes(ByteView file, MemberEntry& member, std::string& why) {
+    member.box = BoxCannotRead;
+    if (member.storedSize < 0)
+        return Refuse(why, "its stored size " + std::to_string(member.storedSize) + " is negative");
     if (member.offset < 0 || (uint64_t)member.offset + (uint64_t)member.storedSize > file.size())
-        return "its " + std::to_string(member.storedSize) + " stored bytes at offset " + std::to_string(member.offset) +
-               " lie outside the file (" + std::to_string(file.size()) + " bytes)";
+        return Refuse(why, "its " + std::to_string(member.storedSize) + " stored bytes at offset " +
+                               std::to_string(member.offset) + " lie outside the file (" +
+                               std::to_string(file.size()) + " bytes)");
     if (member.method == MethodStored) {
         member.unpackedSize = member.storedSize;
-        box.clear();
-        return "";
+        member.box.clear();
+        return true;
     }
-    box = BoxUnknownMethod;
-    if (member.method != MethodDeflated) return "method " + std::to_string(member.method) + " is not one the stub reads";
-    box = BoxZlibError;
+    member.box = BoxUnknownMethod;
+    if (member.method != MethodDeflated)
+        return Refuse(why, "method " + std::to_string(member.method) + " is not one the stub reads");
+    member.box = BoxZlibError;
     if (member.storedSize < DeflatedPrefixSize)
-        return "a deflated member starts with its 4-byte size, but it has only " + std::to_string(member.storedSize) +
-               " stored bytes";
+        return Refuse(why, "a deflated member starts with its 4-byte size, but it has only " +
+                               std::to_string(member.storedSize) + " stored bytes");
     int32_t declared = Get32(file, (uint64_t)member.offset);
     member.unpackedSize = declared;
     int32_t stream = member.storedSize - DeflatedPrefixSize;
-    if (declared < 0) return "its unpacked size " + std::to_string(declared) + " is negative";
+    if (declared < 0) return Refuse(why, "its unpacked size " + std::to_string(declared) + " is negative");
     if (!DeclaredSizeFits(declared, stream))
-        return "it declares " + std::to_string(declared) + " unpacked bytes, more than its " + std::to_string(stream) +
-               "-byte stream can hold";
-    box.clear();
-    return "";
+        return Refuse(why, "it declares " + std::to_string(declared) + " unpacked bytes, more than its " +
+                               std::to_string(stream) + "-byte stream can hold");
+    member.box.clear();
+    return true;
 }
 
 using FirstEntries = std::unordered_map<std::string, int32_t>;  // name key -> first entry
@@ -107,7 +111,7 @@ static FirstEntries CheckMembers(ByteView file, Inspection& result) {
         member.offset = result.memberOffsets[i];
         member.storedSize = result.memberSizes[i];
         member.method = result.memberMethods[i];
-        member.fault = CheckStoredBytes(file, member, member.box);
+        CheckStoredBytes(file, member, member.fault);
         // The declared size was read from the file; what that mapped in goes again.
         if (member.offset >= 0 && (uint64_t)member.offset < file.size()) file.release(file.data() + member.offset, 4);
     }

@@ -1,6 +1,7 @@
 // Member names made into relative paths that stay inside the output folder.
 #include "read/SafePath.h"
 #include "core/Names.h"
+#include "core/Why.h"
 
 namespace sfx {
 
@@ -16,12 +17,35 @@ static bool IsDeviceName(const std::string& part) {
            base[3] >= '1' && base[3] <= '9';
 }
 
+// Whether Windows creates a file or folder of this one part of a name as it stands.
+static bool WindowsTakesPart(const std::string& part, std::string& why) {
+    for (unsigned char c : part) {
+        if (c < 0x20) return Refuse(why, "it holds a control character");
+        if (std::string("<>\"|?*").find((char)c) != std::string::npos)
+            return Refuse(why, std::string("it holds '") + (char)c + "', which Windows forbids in names");
+    }
+    if (IsDeviceName(part)) return Refuse(why, "\"" + Printable(part) + "\" is a device name on Windows");
+    if (!part.empty() && part != "." && part != ".." && (part.back() == '.' || part.back() == ' '))
+        return Refuse(why, "\"" + Printable(part) + "\" ends in a dot or blank, which Windows drops");
+    return true;
+}
+
+bool WindowsCanCreate(const std::string& name, std::string& why) {
+    size_t begin = 0;
+    for (size_t end = 0; end <= name.size(); ++end) {
+        if (end < name.size() && name[end] != '/' && name[end] != '\\') continue;
+        if (!WindowsTakesPart(name.substr(begin, end - begin), why)) return false;
+        begin = end + 1;
+    }
+    return true;
+}
+
 bool SafeRelativePath(const std::string& name, std::vector<std::string>& parts, std::string& why, bool windowsRules) {
     parts.clear();
-    auto refuse = [&](const char* reason) {
+    // A name refused leaves no parts behind.
+    auto refuse = [&](const std::string& reason) {
         parts.clear();
-        why = reason;
-        return false;
+        return Refuse(why, reason);
     };
     if (name.find('\0') != std::string::npos) return refuse("the name holds a zero byte");
     if (name.find(':') != std::string::npos) return refuse("the name holds a drive letter or colon");
@@ -35,13 +59,7 @@ bool SafeRelativePath(const std::string& name, std::vector<std::string>& parts, 
         // Windows drops trailing dots and blanks, so "..." or ". ." would climb up there too.
         if (part.size() >= 2 && part.find_first_not_of(". ") == std::string::npos)
             return refuse("the name holds a \"..\" part");
-        if (windowsRules && !part.empty() && part != ".") {
-            if (IsDeviceName(part)) return refuse("the name holds a Windows device name");
-            if (part.back() == '.' || part.back() == ' ') return refuse("a part of the name ends in a dot or blank");
-            for (unsigned char c : part)
-                if (c < 0x20 || std::string("<>\"|?*").find((char)c) != std::string::npos)
-                    return refuse("the name holds a character that Windows refuses in names");
-        }
+        if (windowsRules && !WindowsTakesPart(part, why)) return refuse(why);
         if (!part.empty() && part != ".") parts.push_back(part);
         part.clear();
     }
@@ -56,35 +74,6 @@ std::string PathKey(const std::string& name) {
     if (!SafeRelativePath(name, parts, why)) return "";
     for (const std::string& part : parts) key += (key.empty() ? "" : "/") + NameKey(part);
     return key;
-}
-
-static bool DeviceName(std::string part) {
-    part = NameKey(part.substr(0, part.find('.')));
-    while (!part.empty() && part.back() == ' ') part.pop_back();
-    static const char* const devices[] = {"con", "prn", "aux", "nul"};
-    for (const char* device : devices)
-        if (part == device) return true;
-    return part.size() == 4 && (part.compare(0, 3, "com") == 0 || part.compare(0, 3, "lpt") == 0) &&
-           part[3] >= '1' && part[3] <= '9';
-}
-
-std::string WindowsNameProblem(const std::string& name) {
-    std::string part;
-    for (size_t i = 0; i <= name.size(); ++i) {
-        char c = i < name.size() ? name[i] : '/';
-        if (c != '/' && c != '\\') {
-            if ((unsigned char)c < 0x20) return "it holds a control character";
-            if (std::string("<>\"|?*").find(c) != std::string::npos)
-                return std::string("it holds '") + c + "', which Windows forbids in names";
-            part += c;
-            continue;
-        }
-        if (DeviceName(part)) return "\"" + Printable(part) + "\" is a device name on Windows";
-        if (!part.empty() && part != "." && part != ".." && (part.back() == '.' || part.back() == ' '))
-            return "\"" + Printable(part) + "\" ends in a dot or blank, which Windows drops";
-        part.clear();
-    }
-    return "";
 }
 
 }  // namespace sfx

@@ -12,12 +12,16 @@ constexpr bool RunningOnWindows = true;
 constexpr bool RunningOnWindows = false;
 #endif
 
+// Whether Windows can create a file of this name as it stands; false, with why, when a part of
+// it is a device name (CON, NUL, AUX, PRN, CONIN$, CONOUT$, COM1-9, LPT1-9, with any extension),
+// holds a character Windows forbids (< > " | ? * or a control byte), or ends in a dot or a
+// blank, which Windows drops. list flags these names; extract refuses them on Windows.
+bool WindowsCanCreate(const std::string& name, std::string& why);
+
 // Slashes and backslashes both separate parts; empty and "." parts drop out. Refused: names
 // with a ".." part, a colon (a drive letter, or a path of its own as the stub reads it), a
-// leading separator, a zero byte, or no file part at all. On refusal, why says which.
-// With windowsRules, also parts that Windows would write somewhere else or under another name: a
-// device name (CON, NUL, AUX, PRN, COM1-9, LPT1-9, with any extension), a part that ends in a dot
-// or a blank (Windows drops them), and the characters < > " | ? * and controls.
+// leading separator, a zero byte, or no file part at all; with windowsRules, also names that
+// WindowsCanCreate refuses. On refusal, why says which.
 bool SafeRelativePath(const std::string& name, std::vector<std::string>& parts, std::string& why,
                       bool windowsRules = RunningOnWindows);
 
@@ -25,10 +29,5 @@ bool SafeRelativePath(const std::string& name, std::vector<std::string>& parts, 
 // split at either separator, empty and "." parts gone, A-Z folded. Names with equal keys are
 // written to one file. Empty for a name SafeRelativePath refuses.
 std::string PathKey(const std::string& name);
-
-// Why Windows can't create a file of this name, or empty: a device name (CON, NUL, COM1...)
-// as a part, a character it forbids (< > " | ? * or a control byte), or a part ending in a dot
-// or blank, which Windows drops.
-std::string WindowsNameProblem(const std::string& name);
 
 }  // namespace sfx

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include "core/Why.h"
 
 namespace sfx {
 
@@ -18,27 +19,26 @@ void SetBinary(FILE*) {}
 bool IsTerminal(FILE* stream) { return isatty(fileno(stream)) != 0; }
 
 // Closes the descriptor, when there is one, and says why the input can't be read.
-static bool Refuse(int fd, std::string& why, const std::string& reason) {
+static bool CloseAndRefuse(int fd, std::string& why, const std::string& reason) {
     if (fd >= 0) close(fd);
-    why = reason;
-    return false;
+    return Refuse(why, reason);
 }
 
 bool OpenInput(const std::string& path, uint64_t maxSize, OpenedInput& input, std::string& why) {
     errno = 0;
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return Refuse(fd, why, SystemError());
+    if (fd < 0) return CloseAndRefuse(fd, why, SystemError());
     struct stat status;
     if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         // A pipe or device (say /dev/stdin) is read as a stream.
         input.stream = fdopen(fd, "rb");
-        return input.stream || Refuse(fd, why, SystemError());
+        return input.stream || CloseAndRefuse(fd, why, SystemError());
     }
-    if ((uint64_t)status.st_size > maxSize) return Refuse(fd, why, "it is over 2 GiB");
+    if ((uint64_t)status.st_size > maxSize) return CloseAndRefuse(fd, why, "it is over 2 GiB");
     input.size = (size_t)status.st_size;
     if (input.size) {
         void* pages = mmap(nullptr, input.size, PROT_READ, MAP_PRIVATE, fd, 0);
-        if (pages == MAP_FAILED) return Refuse(fd, why, SystemError());
+        if (pages == MAP_FAILED) return CloseAndRefuse(fd, why, SystemError());
         input.pages = pages;
     }
     close(fd);
@@ -80,14 +80,9 @@ bool MoveIntoPlace(const std::string& temporary, const std::string& path, bool r
             std::remove(temporary.c_str());
             return true;
         }
-        if (errno == EEXIST) {
-            why = "it exists";
-            return false;
-        }
+        if (errno == EEXIST) return Refuse(why, "it exists");
     }
-    if (std::rename(temporary.c_str(), path.c_str()) == 0) return true;
-    why = SystemError();
-    return false;
+    return std::rename(temporary.c_str(), path.c_str()) == 0 || Refuse(why, SystemError());
 }
 
 std::string ProgramFolder() {

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <windows.h>
 #include <filesystem>
+#include "core/Why.h"
 
 namespace sfx {
 
@@ -14,10 +15,7 @@ bool IsTerminal(FILE* stream) { return _isatty(_fileno(stream)) != 0; }
 
 bool OpenInput(const std::string& path, uint64_t maxSize, OpenedInput& input, std::string& why) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        why = "the system refuses to open it";
-        return false;
-    }
+    if (file == INVALID_HANDLE_VALUE) return Refuse(why, "the system refuses to open it");
     LARGE_INTEGER length;
     bool sized = GetFileSizeEx(file, &length);
     if (sized && length.QuadPart > 0 && (uint64_t)length.QuadPart <= maxSize) {
@@ -27,9 +25,9 @@ bool OpenInput(const std::string& path, uint64_t maxSize, OpenedInput& input, st
         input.size = (size_t)length.QuadPart;
     }
     CloseHandle(file);
-    if (sized && (uint64_t)length.QuadPart <= maxSize && (length.QuadPart == 0 || input.pages)) return true;
-    why = "the system refuses to map it";
-    return false;
+    if (!sized || (uint64_t)length.QuadPart > maxSize || (length.QuadPart > 0 && !input.pages))
+        return Refuse(why, "the system refuses to map it");
+    return true;
 }
 
 void CloseMapping(void* pages, size_t) { UnmapViewOfFile(pages); }
@@ -50,9 +48,8 @@ int ProcessId() { return (int)GetCurrentProcessId(); }
 bool SyncToDisk(FILE*) { return true; }
 
 bool MoveIntoPlace(const std::string& temporary, const std::string& path, bool, std::string& why) {
-    if (MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
-    why = "the system refuses to rename the temporary file";
-    return false;
+    return MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) ||
+           Refuse(why, "the system refuses to rename the temporary file");
 }
 
 std::string ProgramFolder() {

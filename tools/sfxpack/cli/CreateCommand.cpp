@@ -5,14 +5,14 @@
 #include <map>
 #include "cli/Args.h"
 #include "cli/Commands.h"
-#include "pe/Image.h"
-#include "core/Names.h"
-#include "write/Pack.h"
 #include "cli/ProgressLine.h"
 #include "cli/Stubs.h"
-#include "stub/Texts.h"
+#include "core/Names.h"
 #include "host/InputFile.h"
 #include "host/OutputFile.h"
+#include "pe/Image.h"
+#include "stub/Texts.h"
+#include "write/Pack.h"
 
 namespace sfx {
 

@@ -2,10 +2,10 @@
 #include <cstdio>
 #include "cli/Args.h"
 #include "cli/Commands.h"
-#include "read/Inspect.h"
-#include "core/Names.h"
 #include "cli/Report.h"
+#include "core/Names.h"
 #include "host/InputFile.h"
+#include "read/Inspect.h"
 
 namespace sfx {
 

@@ -3,12 +3,12 @@
 #include <cstdio>
 #include "cli/Args.h"
 #include "cli/Commands.h"
-#include "read/Inspect.h"
-#include "core/Names.h"
-#include "write/Restub.h"
 #include "cli/Stubs.h"
+#include "core/Names.h"
 #include "host/InputFile.h"
 #include "host/OutputFile.h"
+#include "read/Inspect.h"
+#include "write/Restub.h"
 
 namespace sfx {
 

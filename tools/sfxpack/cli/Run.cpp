@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <new>
-#include "cli/Commands.h"
 #include "cli/Args.h"
-#include "core/Names.h"
+#include "cli/Commands.h"
 #include "cli/Stubs.h"
+#include "core/Names.h"
 #include "host/IoError.h"
 
 namespace sfx {

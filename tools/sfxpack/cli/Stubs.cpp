@@ -2,8 +2,8 @@
 #include "cli/Stubs.h"
 #include <filesystem>
 #include "cli/Args.h"
-#include "host/System.h"
 #include "core/Names.h"
+#include "host/System.h"
 
 namespace sfx {
 

@@ -3,11 +3,11 @@
 #include "read/Inspect.h"
 #include <algorithm>
 #include <unordered_map>
-#include "read/Clashes.h"
-#include "read/DirectoryReader.h"
-#include "pe/Image.h"
 #include "core/Names.h"
 #include "core/Why.h"
+#include "pe/Image.h"
+#include "read/Clashes.h"
+#include "read/DirectoryReader.h"
 #include "stub/Format.h"
 #include "stub/Texts.h"
 

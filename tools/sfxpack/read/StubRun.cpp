@@ -2,8 +2,8 @@
 // same unpacking sfxpack's verify and extract use.
 #include "read/StubRun.h"
 #include <unordered_map>
-#include "read/DirectoryReader.h"
 #include "core/Names.h"
+#include "read/DirectoryReader.h"
 #include "read/Unpack.h"
 #include "stub/Format.h"
 #include "stub/Texts.h"

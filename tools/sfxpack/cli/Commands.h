@@ -1,5 +1,5 @@
 // The sfxpack commands. Each takes the words after its name and returns the exit code, or
-// throws Failure.
+// throws Failure, or lets the host's IoError through for RunSfxpack to map to exit 2.
 #pragma once
 #include <cstdint>
 #include <string>

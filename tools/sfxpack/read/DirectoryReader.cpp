@@ -106,12 +106,15 @@ bool LoadDirectory(ByteView file, Inspection& result) {
         if (counts[i] < 0)
             result.add(Severity::Warning, std::string("the ") + lists[i] + " list has the count " +
                                               std::to_string(counts[i]) + ", read as an empty list");
-    // The bytes given end with the trailer, which in a signed installer stands before the table.
-    uint64_t trailerStart = file.size() - TrailerSize;
+    // In a signed installer the trailer stands before the certificate table.
+    uint64_t trailerStart = result.archiveEnd - TrailerSize;
     if (result.directoryEnd < trailerStart)
         result.add(Severity::Warning, "the directory ends at " + std::to_string(result.directoryEnd) + ", " +
                                           std::to_string(trailerStart - result.directoryEnd) +
                                           " bytes before the trailer");
+    else if (result.directoryEnd > result.archiveEnd)
+        result.add(Severity::Warning, "the directory runs " + std::to_string(result.directoryEnd - result.archiveEnd) +
+                                          " bytes past the trailer, into the certificate table");
     else if (result.directoryEnd > trailerStart)
         result.add(Severity::Warning, "the directory runs " + std::to_string(result.directoryEnd - trailerStart) +
                                           " bytes into the trailer");

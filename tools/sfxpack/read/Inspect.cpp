@@ -230,11 +230,12 @@ static void CheckOverlaps(Inspection& result) {
                                           (intoDirectory == 1 ? "y runs" : "ies run") + " past the directory offset");
 }
 
-// Everything from the trailer on, in the bytes that end with it.
-static void InspectArchive(ByteView file, Inspection& result) {
+// Everything from the trailer on. archive is the file up to the trailer's end, which bounds the
+// members as the stub bounds them; the directory's loads are bounded by the end of the whole file.
+static void InspectArchive(ByteView file, ByteView archive, Inspection& result) {
     result.kind = FileKind::Installer;
-    result.directoryOffset = Get32(file, file.size() - TrailerSize);
-    uint64_t trailerStart = file.size() - TrailerSize;
+    result.directoryOffset = Get32(archive, archive.size() - TrailerSize);
+    uint64_t trailerStart = archive.size() - TrailerSize;
     if (result.directoryOffset < 0 || (uint64_t)result.directoryOffset > trailerStart) {
         result.add(Severity::Error, "the directory offset " + std::to_string(result.directoryOffset) +
                                         " points outside the archive (the trailer begins at " +
@@ -244,7 +245,7 @@ static void InspectArchive(ByteView file, Inspection& result) {
     result.directoryLoaded = LoadDirectory(file, result);
     if (!result.directoryLoaded) return;
     CheckTables(result);
-    FirstEntries first = CheckMembers(file, result);
+    FirstEntries first = CheckMembers(archive, result);
     CheckNamedFile(result, first, result.setupProgram, Role::SetupProgram, "set-up program");
     CheckNamedFile(result, first, result.projectFile, Role::ProjectFile, "project file");
     for (const std::string& name : result.supportFiles)
@@ -252,7 +253,7 @@ static void InspectArchive(ByteView file, Inspection& result) {
     CheckFurtherNames(result, first);
     CheckOverlaps(result);
     AddNameWarnings(result);
-    ReportMembers(file, result);
+    ReportMembers(archive, result);
 }
 
 Inspection Inspect(ByteView file) {
@@ -260,7 +261,7 @@ Inspection Inspect(ByteView file) {
     result.fileSize = result.archiveEnd = file.size();
     result.imageEnd = ImageEnd(file);
     if (file.size() >= TrailerSize && Get32(file, file.size() - 4) == ArchiveSignature) {
-        InspectArchive(file, result);
+        InspectArchive(file, file, result);
         // A stub signed before the archive was appended: its entry now points into the file.
         PeHeaders headers;
         if (HasSecurityEntry(file, headers))
@@ -280,8 +281,7 @@ Inspection Inspect(ByteView file) {
     result.certificateSize = table.size;
     result.certificatePadding = table.padding;
     result.archiveEnd = (uint64_t)trailerEnd;
-    // Members and directory are bounded by the trailer, as the stub bounds its reads.
-    InspectArchive(file.first((size_t)trailerEnd), result);
+    InspectArchive(file, file.first((size_t)trailerEnd), result);
     return result;
 }
 

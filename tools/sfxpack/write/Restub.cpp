@@ -26,6 +26,10 @@ static void Put32(Bytes& bytes, uint64_t at, int32_t value) { WriteLittle32(byte
 Bytes Restub(ByteView file, const Inspection& inspection, ByteView stub) {
     if (inspection.kind != FileKind::Installer || !inspection.directoryLoaded)
         throw RestubError("the installer's directory can't be read");
+    // The stub of a signed installer reads a directory on into the certificate table, which
+    // stays behind: moved, the directory would be cut short.
+    if (inspection.directoryEnd > inspection.archiveEnd)
+        throw RestubError("the directory runs on past the trailer into the certificate table");
     for (const MemberEntry& member : inspection.members)
         if (!member.complete || member.offset < 0 || member.storedSize < 0 ||
             (uint64_t)member.offset + (uint64_t)member.storedSize > inspection.archiveEnd)

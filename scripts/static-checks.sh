@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Static checks over src/ and tools/: cppcheck and clang-tidy (bugprone and cert, see .clang-tidy
-# and tools/.clang-tidy). src/ is checked for the host build and for the win32 build, so both
+# Static checks over src/ and tools/: the include layers (scripts/include-layers.py), cppcheck and
+# clang-tidy (bugprone and cert, see .clang-tidy and tools/.clang-tidy). src/ is checked for the host build and for the win32 build, so both
 # backends are seen with their own headers; tools/ (sfxpack, which parses hostile installers) is
 # host-only.
 # Any finding fails the run. Suppressions stand beside the code they concern, with the reason.
@@ -21,6 +21,10 @@ cmake -S . -B "$scratch/win32" --toolchain cmake/mingw-i686.cmake -DCMAKE_BUILD_
   -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
 
 status=0
+
+# The include arrows of src/ and tools/ run down their folders' layers, never up.
+echo "static-checks: include layers"
+python3 scripts/include-layers.py >/dev/null || status=1
 
 # cppcheck's style family, less the checks that argue with the code's deliberate form:
 #  - cstyleCast: the stub is C-style C++ over allocators that return void*, without RTTI;

@@ -1,7 +1,7 @@
 // Archive: opening the executable and loading its directory item by item, straight from the file.
 #include "archive/Archive.h"
 #include "archive/Directory.h"
-#include "archive/PeImage.h"
+#include "stub/PeImage.h"
 #include "system/Files.h"
 
 Archive::Archive() : file(0), fileSize(0) {}

@@ -1,7 +1,7 @@
 // Archive: the executable opened for reading, with the directory loaded from its tail.
 #pragma once
 #include <stdint.h>
-#include "archive/Format.h"
+#include "stub/Format.h"
 #include "foundation/IntArray.h"
 #include "foundation/PathString.h"
 #include "foundation/StringList.h"

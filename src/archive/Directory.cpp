@@ -1,7 +1,7 @@
 // Directory: loading the stored forms, each length and count checked against what the file still
 // holds before anything is allocated or read, and the case-folding look-up of member names.
 #include "archive/Directory.h"
-#include "archive/Format.h"
+#include "stub/Format.h"
 #include "system/Files.h"
 #include "system/Memory.h"
 

@@ -2,11 +2,12 @@
 #include <string.h>
 #include <zlib.h>
 #include "archive/Archive.h"
+#include "stub/Texts.h"
 #include "system/Memory.h"
 #include "system/Messages.h"
 
 static char* ZlibError() {
-    ShowError("Zlib error");
+    ShowError(BoxZlibError);
     return 0;
 }
 

@@ -1,6 +1,7 @@
 // Member extraction: find a member by name, read its stored bytes whole, unpack, write in one go.
 #include "archive/Archive.h"
 #include "archive/Directory.h"
+#include "stub/Texts.h"
 #include "system/Files.h"
 #include "system/Memory.h"
 #include "system/Messages.h"
@@ -17,7 +18,7 @@ char* Archive::readMember(const char* name, int32_t& size) {
 
     // Bytes outside the file were never read: refuse them rather than write whatever the block held.
     if (offset < 0 || stored < 0 || stored > fileSize - offset) {
-        ShowError("Cannot read file");
+        ShowError(BoxCannotRead);
         return 0;
     }
     if (SeekFile(file, offset, SeekBegin) != offset) return 0;
@@ -28,7 +29,7 @@ char* Archive::readMember(const char* name, int32_t& size) {
     int32_t got = ReadFileBytes(file, block, stored);
     if (got != stored) {
         // A failed read has shown its box; a short one (the file shrank) shows the same text.
-        if (got >= 0) ShowError("Cannot read file");
+        if (got >= 0) ShowError(BoxCannotRead);
         FreeGlobal(block);
         return 0;
     }
@@ -41,7 +42,7 @@ char* Archive::readMember(const char* name, int32_t& size) {
     }
     if (method == MethodStored) return block;
     FreeGlobal(block);
-    ShowError("Self extracting header requires Quillmoor 97");
+    ShowError(BoxUnknownMethod);
     return 0;
 }
 

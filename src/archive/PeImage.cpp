@@ -1,7 +1,7 @@
 // Finding the certificate table through the PE headers, trusting no field: every offset is
 // checked against the file size before it is read.
-#include "archive/PeImage.h"
-#include "archive/Format.h"
+#include "stub/PeImage.h"
+#include "stub/Format.h"
 
 // Inlined: each read is then one load on x86, where the stub's size is counted.
 #define SFX_INLINE inline __attribute__((always_inline))

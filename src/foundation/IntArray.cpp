@@ -1,5 +1,5 @@
 // IntArray: one heap block of values, released with the array. Loading is archive/Directory's.
 #include "foundation/IntArray.h"
-#include "system/Memory.h"
+#include "foundation/Heap.h"
 
 IntArray::~IntArray() { FreeBlock(items); }

@@ -1,7 +1,7 @@
 // IntArray: an array of signed 32-bit values in one heap block, loaded whole from its stored form.
 #pragma once
 #include <stdint.h>
-#include "system/Memory.h"
+#include "foundation/Heap.h"
 
 struct IntArray {
     int32_t count;

@@ -1,6 +1,6 @@
 // PtrArray: linear growth by 8, never doubling, never shrinking.
 #include "foundation/PtrArray.h"
-#include "system/Memory.h"
+#include "foundation/Heap.h"
 
 PtrArray::~PtrArray() { FreeBlock(items); }
 

@@ -1,7 +1,7 @@
 // String: exact-fit growth, one shared empty buffer, deep copies.
 #include "foundation/String.h"
 #include <string.h>
-#include "system/Memory.h"
+#include "foundation/Heap.h"
 
 char SharedEmptyBuffer[1] = {0};
 

@@ -1,5 +1,6 @@
 // File access: the portable half, which turns platform failures into the program's boxes.
 #include "system/Files.h"
+#include "stub/Texts.h"
 #include "system/Messages.h"
 #include "system/Platform.h"
 
@@ -24,7 +25,7 @@ FileHandle CreateOutputFile(const char* name, int report) {
 int32_t SeekFile(FileHandle file, int32_t distance, SeekOrigin origin) {
     uint32_t position = PlatformSeek(file, distance, origin);
     if (position == 0xFFFFFFFFu) {
-        ShowError("File seek error");
+        ShowError(BoxSeekError);
         return -1;
     }
     return (int32_t)position;
@@ -33,7 +34,7 @@ int32_t SeekFile(FileHandle file, int32_t distance, SeekOrigin origin) {
 int32_t ReadFileBytes(FileHandle file, void* buffer, int32_t count) {
     int32_t done = 0;
     if (!PlatformRead(file, buffer, count, &done)) {
-        ShowError("Cannot read file");
+        ShowError(BoxCannotRead);
         return -1;
     }
     return done;

@@ -2,12 +2,13 @@
 #include "system/Paths.h"
 #include <string.h>
 #include "foundation/PathString.h"
+#include "stub/Texts.h"
 #include "system/Messages.h"
 #include "system/Platform.h"
 
 static void* moduleHandle;
 static char modulePath[256];
-static char setupFolder[] = "c:\\_setup";
+static SetupFolderText setupFolder = SetupFolderPath;
 
 void SetModuleHandle(void* module) { moduleHandle = module; }
 
@@ -20,13 +21,13 @@ const char* ModulePath() {
     return modulePath;
 }
 
-char* SetupFolder() { return setupFolder; }
+char* SetupFolder() { return setupFolder.path; }
 
 const char* MemberPath(const char* name) {
     if (strchr(name, ':')) return name;
     // Built on first use; its destruction is registered with the exit list at that moment.
     static PathString buffer;
-    buffer = setupFolder;
+    buffer = setupFolder.path;
     buffer.appendComponent(name);
     return buffer.text();
 }
@@ -58,4 +59,4 @@ int EraseFile(const char* path) {
     return 1;
 }
 
-void RemoveSetupFolder() { PlatformRemoveFolder(setupFolder); }
+void RemoveSetupFolder() { PlatformRemoveFolder(setupFolder.path); }

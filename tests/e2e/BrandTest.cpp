@@ -4,7 +4,7 @@
 // cleans up. The signed case is a row of SignedTest.cpp.
 #include "e2e/Branding.h"
 #include <cstdio>
-#include "Brand.h"
+#include "write/Brand.h"
 #include "e2e/E2e.h"
 #include "support/IconSamples.h"
 

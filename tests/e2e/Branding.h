@@ -1,6 +1,6 @@
 // A stub branded for the end-to-end tests: the sample icon and a version resource, through the
 // library's own branding (the command line's is tested in BrandTest.cpp).
 #pragma once
-#include "Writer.h"
+#include "write/Writer.h"
 
 sfx::Bytes BrandedStub(const sfx::Bytes& stub);

@@ -13,7 +13,8 @@
 #include <utility>
 #include <vector>
 #include "Sandbox.h"
-#include "StubRun.h"
+#include "read/Inspect.h"
+#include "read/StubRun.h"
 #include "driver/Installer.h"
 #include "system/Paths.h"
 #include "system/posix/HostControl.h"

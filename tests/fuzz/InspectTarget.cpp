@@ -3,10 +3,11 @@
 #include <stddef.h>
 #include <stdint.h>
 #include <string>
-#include "Face.h"
-#include "Inspect.h"
-#include "Names.h"
-#include "Report.h"
+#include "read/Face.h"
+#include "read/Inspect.h"
+#include "read/Verify.h"
+#include "core/Names.h"
+#include "cli/Report.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     sfx::Bytes file(data, data + size);

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <string>
 #include <vector>
-#include "Writer.h"
+#include "write/Writer.h"
 
 using sfx::Bytes;
 

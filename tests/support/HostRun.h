@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
-#include "Writer.h"
+#include "write/Writer.h"
 #include "support/Samples.h"
 #include "system/FileHandle.h"
 

@@ -3,7 +3,7 @@
 // image in order).
 #pragma once
 #include <vector>
-#include "IconFile.h"
+#include "pe/IconFile.h"
 
 sfx::Bytes BitmapImage(int size);  // a 32-bit DIB with its AND mask
 sfx::Bytes PngImage(int size);     // an RGBA PNG that decoders accept

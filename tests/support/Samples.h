@@ -1,7 +1,7 @@
 // Test data shared by every host test: deterministic payloads and byte/text conversions.
 #pragma once
 #include <string>
-#include "Writer.h"
+#include "write/Writer.h"
 
 sfx::Bytes ToBytes(const std::string& text);
 std::string ToText(const sfx::Bytes& bytes);

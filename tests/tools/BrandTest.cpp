@@ -2,12 +2,12 @@
 // hand-laid bytes, the headers of a branded stub, hostile resource sections, and the options of
 // create, restub and list.
 #include <gtest/gtest.h>
-#include "Brand.h"
-#include "Face.h"
-#include "IconGroup.h"
-#include "Image.h"
+#include "write/Brand.h"
+#include "read/Face.h"
+#include "pe/IconGroup.h"
+#include "pe/Image.h"
 #include "PackTestSupport.h"
-#include "ResourceTree.h"
+#include "pe/ResourceTree.h"
 #include "support/IconSamples.h"
 
 namespace {
@@ -139,7 +139,8 @@ TEST_P(BrandedHeaders, DescribeTheRebuiltSectionAndReadBack) {
     EXPECT_EQ(Get32(branded, Optional + 56), (int32_t)(0x1000 + (size + 0xFFF) / 0x1000 * 0x1000));
     EXPECT_EQ(Get32(branded, Optional + 8) - Get32(stub, Optional + 8), (int32_t)(branded.size() - stub.size()));
     EXPECT_EQ((uint32_t)Get32(branded, Optional + 64), sfx::PeChecksum(branded, Optional + 64));
-    EXPECT_EQ(sfx::StubProblem(branded), "");
+    std::string why;
+    EXPECT_TRUE(sfx::UsableAsStub(branded, why)) << why;
     // Nothing else in the headers moved.
     for (size_t at : {Optional + 8, Optional + 56, Optional + 64, ResourceEntry(wide) + 4, SectionHeader(wide) + 8,
                       SectionHeader(wide) + 16})

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include "Inspect.h"
+#include "read/Inspect.h"
 #include "PackTestSupport.h"
 
 using sfx::Bytes;

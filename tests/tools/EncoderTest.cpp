@@ -1,7 +1,7 @@
 // The encoders: pieces that join into one stream wherever their bits end, at every level.
 #include <zlib.h>
-#include "Encoder.h"
-#include "Pack.h"
+#include "write/Encoder.h"
+#include "write/Pack.h"
 #include "PackTestSupport.h"
 
 using sfx::Bytes;

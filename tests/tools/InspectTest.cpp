@@ -1,6 +1,7 @@
 // Inspecting installers: the directory as the stub reads it, and every oddity it would trip on.
 #include <algorithm>
-#include "Inspect.h"
+#include "read/Inspect.h"
+#include "read/Verify.h"
 #include "PackTestSupport.h"
 
 using sfx::Bytes;

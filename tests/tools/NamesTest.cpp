@@ -1,7 +1,7 @@
 // Names: the stub's comparison, globs, printable forms, and the paths extract may write to.
 #include <gtest/gtest.h>
-#include "Names.h"
-#include "SafePath.h"
+#include "core/Names.h"
+#include "read/SafePath.h"
 
 TEST(Names, FoldOnlyAsciiLettersAndStopAtAZeroByte) {
     EXPECT_TRUE(sfx::SameName("Read_Me[1].TXT", "rEAD_mE[1].txt"));
@@ -52,4 +52,15 @@ TEST(SafePath, WindowsRulesRefuseDevicesAndNamesWindowsWouldChange) {
     }
     for (const char* name : {"console.txt", "com10", "lpt0", "nul_x", "a.b.c", "sub\\con1", ".hidden"})
         EXPECT_TRUE(sfx::SafeRelativePath(name, parts, why, true)) << name;
+}
+
+TEST(SafePath, ListFlagsExactlyTheNamesThatExtractRefusesOnWindows) {
+    std::vector<std::string> parts;
+    std::string why;
+    for (const char* name : {"CON", "sub\\nul.txt", "prn.", "com1.log", "LPT9", "con .txt", "CONIN$", "conout$.log",
+                             "dir.\\x", "x ", "a?b", "a|b", "a\x01" "b", "console.txt", "com10", "lpt0", "nul_x",
+                             "a.b.c", "sub\\con1", ".hidden", "conin$x"}) {
+        bool refused = sfx::SafeRelativePath(name, parts, why, false) && !sfx::SafeRelativePath(name, parts, why, true);
+        EXPECT_EQ(!sfx::WindowsCanCreate(name, why), refused) << name;
+    }
 }

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <new>
-#include "Commands.h"
+#include "cli/Commands.h"
 #include "PackTestSupport.h"
 
 static size_t refuseFrom = SIZE_MAX;

@@ -1,7 +1,7 @@
 // Packing: the layout the stub expects, the members' stored forms, and the names it refuses.
 #include <zlib.h>
-#include "Inspect.h"
-#include "Pack.h"
+#include "read/Inspect.h"
+#include "write/Pack.h"
 #include "PackTestSupport.h"
 
 using sfx::Bytes;

@@ -8,7 +8,7 @@
 #include <random>
 #include <sys/wait.h>
 #include <zlib.h>
-#include "Pack.h"
+#include "write/Pack.h"
 
 namespace fs = std::filesystem;
 

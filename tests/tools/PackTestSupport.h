@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
-#include "Writer.h"
+#include "write/Writer.h"
 #include "support/Samples.h"
 
 void Put32(sfx::Bytes& bytes, size_t at, int32_t value);

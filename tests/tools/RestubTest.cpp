@@ -1,7 +1,8 @@
 // Re-stubbing: the archive moves behind a stub of another size and reads back the same.
-#include "Inspect.h"
+#include "read/Inspect.h"
+#include "read/Verify.h"
 #include "PackTestSupport.h"
-#include "Restub.h"
+#include "write/Restub.h"
 
 using sfx::Bytes;
 

@@ -110,7 +110,8 @@ TEST_F(Safety, NamesThatLandOnOnePathAreWrittenOnceAndNamedInTheWarning) {
         const char* name;
         const char* why;
     } windows[] = {{"CON", "device name"}, {"lpt1.txt", "device name"}, {"a|b?.lst", "'|'"},
-                   {"x*y<z>", "'*'"},  {"trail.", "ends in a dot or blank"}, {"blank ", "ends in a dot or blank"}};
+                   {"x*y<z>", "'*'"},  {"trail.", "ends in a dot or blank"}, {"blank ", "ends in a dot or blank"},
+                   {"conout$.txt", "device name"}};
     for (const auto& row : windows) members.push_back({row.name, ToBytes(row.name)});
     write("clash.exe", sfx::BuildInstaller(PeStub(0x300), dir, members));
 

@@ -1,9 +1,10 @@
 // Signed installers in sfxpack: found before their certificate table, listed with it, moved
 // behind a new stub unsigned; and signed stubs given to create or restub made unsigned.
-#include "Image.h"
-#include "Inspect.h"
+#include "pe/Image.h"
+#include "read/Inspect.h"
+#include "read/Verify.h"
 #include "PackTestSupport.h"
-#include "Restub.h"
+#include "write/Restub.h"
 
 using sfx::Bytes;
 using sfx::FileKind;

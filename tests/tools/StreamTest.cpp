@@ -1,10 +1,10 @@
 // Unpacking in chunks (and whole, through libdeflate) gives exactly the bytes and the verdict of
 // the stub's one inflate call into the whole declared size, for sound and damaged streams alike.
 #include <zlib.h>
-#include "archive/Format.h"
-#include "Inspect.h"
+#include "stub/Format.h"
+#include "read/Inspect.h"
 #include "PackTestSupport.h"
-#include "Unpack.h"
+#include "read/Unpack.h"
 
 using sfx::Bytes;
 

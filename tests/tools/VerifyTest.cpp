@@ -1,9 +1,10 @@
 // Verifying: every member unpacked as the stub unpacks it, with what the stub can't see reported.
 #include <zlib.h>
-#include "Inspect.h"
+#include "read/Inspect.h"
+#include "read/Verify.h"
 #include "PackTestSupport.h"
-#include "StubRun.h"
-#include "Unpack.h"
+#include "read/StubRun.h"
+#include "read/Unpack.h"
 
 using sfx::Bytes;
 

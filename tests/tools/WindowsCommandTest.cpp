@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include "Inspect.h"
-#include "Names.h"
+#include "read/Inspect.h"
+#include "core/Names.h"
 #include "PackTestSupport.h"
 
 using sfx::Bytes;

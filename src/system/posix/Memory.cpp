@@ -1,6 +1,7 @@
 // The posix backend of memory: the C heap for both kinds of block, with failures injectable.
 #include <cstdlib>
 #include <cstring>
+#include "foundation/Heap.h"
 #include "system/Memory.h"
 #include "system/posix/HostControl.h"
 

@@ -1,6 +1,7 @@
 // The win32 backend of memory: the runtime heap, and global blocks locked for their whole life.
 #include <windows.h>
 #include <stdlib.h>
+#include "foundation/Heap.h"
 #include "system/Memory.h"
 
 // calloc: the heap hands the block over zero-filled.

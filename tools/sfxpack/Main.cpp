@@ -1,4 +1,0 @@
-// sfxpack's entry point.
-#include "Commands.h"
-
-int main(int argc, char** argv) { return sfx::RunSfxpack(sfx::Words(argv + 1, argv + argc)); }

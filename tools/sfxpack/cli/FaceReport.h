@@ -1,0 +1,15 @@
+// The face of an installer as list shows it: lines of text after the named files, and fields of
+// the JSON object.
+#pragma once
+#include <string>
+#include "read/Face.h"
+
+namespace sfx {
+
+// "icon:" and "version:" lines, each ending in a newline; nothing for a face without them.
+std::string FaceText(const Face& face);
+
+// The "icons" and "version" fields, each on its own line ending in ",\n".
+std::string FaceJson(const Face& face);
+
+}  // namespace sfx

@@ -1,0 +1,221 @@
+// Packing: names checked as the stub will compare them, members deflated in pieces on several
+// threads, and the layout written in order as the pieces come back.
+#include "write/Pack.h"
+#include <zlib.h>
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <set>
+#include "core/Names.h"
+#include "host/InputFile.h"
+#include "host/IoError.h"
+#include "write/ParallelPack.h"
+
+namespace sfx {
+
+uint64_t PackFile::size() const {
+    if (path.empty()) return data.size();
+    int64_t bytes = InputSize(path);
+    // A pipe or device can't be mapped: it is read into data instead (CreateCommand).
+    if (bytes < 0) throw PackError(Printable(path) + " is not a regular file");
+    return (uint64_t)bytes;
+}
+
+namespace {
+
+class HeldBytes : public MemberBytes {
+public:
+    explicit HeldBytes(const Bytes& data) : view(data) {}
+    ByteView bytes() const override { return view; }
+
+private:
+    ByteView view;
+};
+
+class MappedBytes : public MemberBytes {
+public:
+    explicit MappedBytes(const std::string& path) : file(path) {}
+    ByteView bytes() const override { return file.bytes(); }
+
+private:
+    InputFile file;
+};
+
+MemberPlan PlanFor(const PackFile& file, const PackOptions& options) {
+    MemberPlan plan;
+    plan.size = file.size();
+    // A deflated member declares its size in 32 signed bits.
+    if (plan.size > INT32_MAX) throw PackError(Printable(file.name) + " is over 2 GiB");
+    for (const std::string& glob : options.storeGlobs) plan.deflate = plan.deflate && !MatchGlob(glob, file.name);
+    if (file.path.empty())
+        plan.open = [&file] { return std::make_shared<HeldBytes>(file.data); };
+    else
+        plan.open = [path = file.path] { return std::make_shared<MappedBytes>(path); };
+    return plan;
+}
+
+PieceOptions PiecesFor(const PackOptions& options) {
+    PieceOptions pieces;
+    pieces.level = options.level;
+    pieces.encoder = options.encoder;
+    pieces.jobs = options.jobs;
+    pieces.pieceSize = options.pieceSize;
+    return pieces;
+}
+
+// Each member's stored bytes from its pieces, in order: when deflated, the declared size, the
+// zlib header, the pieces' bits and the check value; when stored, the input as it is.
+class MemberStream {
+public:
+    MemberStream(const PackOptions& options, const std::vector<MemberPlan>& plans, ByteSink out,
+                 std::function<void(size_t member, int32_t method)> begin)
+        : options(options), plans(plans), out(std::move(out)), begin(std::move(begin)) {}
+
+    bool piece(const Piece& piece) {
+        if (piece.first) start(piece);
+        if (method == Stored) {
+            out(piece.input.data(), piece.input.size());
+            return false;
+        }
+        out(piece.stream.data(), piece.stream.size());
+        adler = (uint32_t)adler32_combine(adler, piece.adler, (z_off_t)piece.input.size());
+        if (piece.last && options.keepCheck) {
+            uint8_t check[4] = {(uint8_t)(adler >> 24), (uint8_t)(adler >> 16), (uint8_t)(adler >> 8), (uint8_t)adler};
+            out(check, sizeof check);
+        }
+        return true;
+    }
+
+private:
+    void start(const Piece& piece) {
+        // A whole member is stored unless deflating shrinks it; one of several pieces is judged
+        // by its first, whose bytes must go out before the rest are deflated.
+        uint64_t deflated = DeflatedPrefixSize + 2 + piece.stream.size() + (options.keepCheck ? 4 : 0);
+        method = piece.deflated && deflated < piece.input.size() ? Deflated : Stored;
+        begin(piece.member, method);
+        if (method == Stored) return;
+        uint8_t prefix[DeflatedPrefixSize];
+        WriteLittle32(prefix, (int32_t)plans[piece.member].size);
+        out(prefix, sizeof prefix);
+        Bytes header = ZlibHeader(options.level);
+        out(header.data(), header.size());
+        adler = 1;
+    }
+
+    const PackOptions& options;
+    const std::vector<MemberPlan>& plans;
+    ByteSink out;
+    std::function<void(size_t, int32_t)> begin;
+    int32_t method = Stored;
+    uint32_t adler = 1;
+};
+
+// The members in table order, their names checked as the stub will compare them.
+std::vector<const PackFile*> CheckedMembers(const PackInputs& inputs) {
+    std::vector<const PackFile*> files{&inputs.setupProgram, &inputs.projectFile};
+    for (const PackFile& file : inputs.supportFiles) files.push_back(&file);
+    for (const PackFile& file : inputs.others) files.push_back(&file);
+    // The stub finds members by name, first match wins: a second file under the same name
+    // would never be read.
+    std::set<std::string> keys;
+    for (const PackFile* file : files) {
+        if (NameKey(file->name).empty()) throw PackError("a member name is empty");
+        if (!keys.insert(NameKey(file->name)).second)
+            throw PackError("two members are named " + Printable(file->name) + " (names are compared ignoring case)");
+    }
+    return files;
+}
+
+Directory DirectoryOf(const PackInputs& inputs, const std::vector<const PackFile*>& files) {
+    Directory directory;
+    directory.setupProgram = inputs.setupProgram.name;
+    directory.projectFile = inputs.projectFile.name;
+    for (const PackFile& file : inputs.supportFiles) directory.supportFiles.push_back(file.name);
+    for (size_t i = 1; i < files.size(); ++i) directory.extraNames.push_back(files[i]->name);
+    return directory;
+}
+
+// Member tables gathered while the members are written.
+struct Tables {
+    std::vector<std::string> names;
+    std::vector<int32_t> offsets, sizes, methods;
+};
+
+uint64_t WriteInstaller(const PackInputs& inputs, const PackOptions& options, const ByteSink& out,
+                        const ProgressFn& progress) {
+    std::vector<const PackFile*> files = CheckedMembers(inputs);
+    std::vector<MemberPlan> plans;
+    uint64_t total = 0, done = 0, written = 0;
+    for (const PackFile* file : files) {
+        plans.push_back(PlanFor(*file, options));
+        total += plans.back().size;
+    }
+    // Offsets in the installer are 32 signed bits.
+    ByteSink write = [&](const uint8_t* data, size_t size) {
+        if (written + size > INT32_MAX) throw PackError("the installer would be over 2 GiB");
+        out(data, size);
+        written += size;
+    };
+    write(inputs.stub.data(), inputs.stub.size());
+    Tables tables;
+    MemberStream stream(options, plans, write, [&](size_t member, int32_t method) {
+        if (!tables.offsets.empty()) tables.sizes.push_back((int32_t)written - tables.offsets.back());
+        tables.names.push_back(files[member]->name);
+        tables.offsets.push_back((int32_t)written);
+        tables.methods.push_back(method);
+    });
+    DeflatePieces(plans, PiecesFor(options), [&](const Piece& piece) {
+        bool deflateRest = stream.piece(piece);
+        done += piece.input.size();
+        if (progress) progress(done, total);
+        return deflateRest;
+    });
+    tables.sizes.push_back((int32_t)written - tables.offsets.back());
+    int32_t directoryOffset = (int32_t)written;
+    Bytes directory = EncodeDirectory(DirectoryOf(inputs, files), tables.names, tables.offsets, tables.sizes,
+                                      tables.methods);
+    write(directory.data(), directory.size());
+    Bytes trailer = Trailer(directoryOffset);
+    write(trailer.data(), trailer.size());
+    return written;
+}
+
+}  // namespace
+
+Member PackMember(const PackFile& file, const PackOptions& options, const std::function<void(uint64_t)>& step) {
+    Member member{file.name, {}, Stored};
+    std::vector<MemberPlan> plans{PlanFor(file, options)};
+    MemberStream stream(options, plans, [&](const uint8_t* data, size_t size) {
+        member.stored.insert(member.stored.end(), data, data + size);
+    }, [&](size_t, int32_t method) { member.method = method; });
+    uint64_t read = 0;
+    DeflatePieces(plans, PiecesFor(options), [&](const Piece& piece) {
+        bool deflateRest = stream.piece(piece);
+        read += piece.input.size();
+        if (step) step(read);
+        return deflateRest;
+    });
+    return member;
+}
+
+uint64_t PackTo(const PackInputs& inputs, const PackOptions& options, const ByteSink& out, const ProgressFn& progress) {
+    try {
+        return WriteInstaller(inputs, options, out, progress);
+    } catch (const PackError&) {
+        throw;
+    } catch (const IoError&) {
+        throw;  // an input or the output that can't be read or written says so itself
+    } catch (const std::runtime_error& error) {
+        // Deflate failing.
+        throw PackError(error.what());
+    }
+}
+
+Bytes Pack(const PackInputs& inputs, const PackOptions& options, const ProgressFn& progress) {
+    Bytes installer;
+    PackTo(inputs, options, [&](const uint8_t* data, size_t size) { installer.insert(installer.end(), data, data + size); },
+           progress);
+    return installer;
+}
+
+}  // namespace sfx

@@ -55,11 +55,17 @@ TEST(Inspect, ReadsTheHandWrittenInstaller) {
 }
 
 TEST(Inspect, HandWrittenHostileDirectoriesAreRefused) {
-    // The member names list claims 0x7FFFFFFF entries in a 30-byte file.
-    Inspection in = Inspect(Bytes{'M', 'Z', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                  0xFF, 0xFF, 0xFF, 0x7F, 2, 0, 0, 0, 0x8A, 0x25, 0, 0});
-    EXPECT_FALSE(in.directoryLoaded);
-    EXPECT_TRUE(Mentions(in, Severity::Error, "member names list: its count 2147483647"));
+    // The member names list claims 0x7FFFFFFF entries in a 30-byte file, or one more than the
+    // 8 bytes after its count can hold as 4-byte lengths.
+    Inspection in;
+    for (int32_t count : {INT32_MAX, 3}) {
+        Bytes file = {'M', 'Z', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0x8A, 0x25, 0, 0};
+        Put32(file, 18, count);
+        in = Inspect(file);
+        EXPECT_FALSE(in.directoryLoaded);
+        EXPECT_TRUE(Mentions(in, Severity::Error, "member names list: its count " + std::to_string(count) +
+                                                      " is more than the rest of the file can hold"));
+    }
     // Only a trailer: the directory at 0 is read from the trailer's own bytes and runs out.
     in = Inspect(Bytes{0, 0, 0, 0, 0x8A, 0x25, 0, 0});
     EXPECT_TRUE(Mentions(in, Severity::Error, "project file name: its length 9610 runs past the end"));

@@ -103,7 +103,8 @@ TEST_F(Safety, NamesThatLandOnOnePathAreWrittenOnceAndNamedInTheWarning) {
     sfx::Directory dir{"setup.exe", "setup.lst", {"sub\\x.txt", "sub/x.txt"}, {}, ""};
     std::vector<sfx::Member> members = {{"setup.exe", ToBytes("EXE")}, {"setup.lst", ToBytes("LST")},
                                         {"sub\\x.txt", ToBytes("backslash")}, {"sub/x.txt", ToBytes("slash")},
-                                        {"./sub//x.txt", ToBytes("dots")}};
+                                        {"./sub//x.txt", ToBytes("dots")}, {"d/x", ToBytes("first")},
+                                        {"d\\x", ToBytes("second")}};  // the stub writes neither: the first stays
     const struct {
         const char* name;
         const char* why;
@@ -125,6 +126,7 @@ TEST_F(Safety, NamesThatLandOnOnePathAreWrittenOnceAndNamedInTheWarning) {
     EXPECT_EQ(run({"extract", "clash.exe", "-d", "x"}), 0) << err;
     expectErr("sub\\x.txt and sub/x.txt land on one path; writing sub/x.txt, the one the stub leaves there");
     EXPECT_EQ(read("x/sub/x.txt"), ToBytes("slash"));
+    EXPECT_EQ(read("x/d/x"), ToBytes("first"));
 }
 
 TEST_F(Safety, OnlyAWindowsGuiImageThatEndsAtItsImageServesAsAStub) {

@@ -184,6 +184,15 @@ TEST_F(Safety, OnlyAWindowsGuiImageThatEndsAtItsImageServesAsAStub) {
         {"console", changed(0x58 + 68, {3, 0}), "not a Windows GUI program (subsystem 3)"},
         {"bytes after", trailing, "1 bytes follow its image"},
         {"cut short", cut, "cut short"},
+        {"a second section, empty and far out",  // no raw data: it adds nothing to the file
+         [] {
+             Bytes s = PeStub(0x600);
+             s[0x46] = 2;
+             Put32(s, 0x160 + 16, 0);
+             Put32(s, 0x160 + 20, 0x10000);
+             return s;
+         }(),
+         ""},
         {"an installer", read("good.exe"), "follow its image"},
         // A signed stub serves once its table (and the zeros padding its image up to it) is gone.
         {"signed", SignedCopy(PeImageOf(0x600, false), false), ""},

@@ -22,7 +22,7 @@ if [ "$need" = all ]; then
   # Tests, signing tests (osslsigncode, openssl), resource checks (icoutils), fuzzing, static checks,
   # benchmarks (whose peers are zip, unzip and 7-Zip).
   want+=(libgtest-dev osslsigncode openssl icoutils clang libclang-rt-14-dev cppcheck clang-tidy
-         zip unzip 7zip gnuplot-nox valgrind python3)
+         zip unzip 7zip gnuplot-nox valgrind python3 strace)
 fi
 
 missing=()

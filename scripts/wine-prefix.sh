@@ -51,16 +51,16 @@ if ! ready; then
   # can't run i386 programs, where only the 32-bit half's set-up needs to.
   emulate=()
   [ "${SFX_WINE32_QEMU:-}" != 1 ] || emulate=(bash scripts/emulate-i386.sh)
-  ${emulate[@]+"${emulate[@]}"} "$wine64" wineboot -i >/dev/null 2>&1
+  ${emulate[@]+"${emulate[@]}"} setarch -R "$wine64" wineboot -i >/dev/null 2>&1
   # The relay trace is limited to the calls the tests read. (ready() looks for the entry added
   # last, so that a prefix made before it was added is made again.)
-  "$wine64" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /f \
+  setarch -R "$wine64" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /f \
     /d 'user32.MessageBoxA;kernel32.CreateProcessA;kernel32.Sleep;kernel32.ExitProcess;kernel32.WaitForInputIdle;user32.LoadCursorA;user32.SetCursor;kernel32.SetDllDirectoryA;kernel32.SetDefaultDllDirectories' \
     >/dev/null 2>&1
   wineserver -w
   # One start, so that whatever Wine finishes lazily on a new prefix is done before the first
   # test's run rather than during it.
-  "$wine64" cmd /c exit >/dev/null 2>&1 || true
+  setarch -R "$wine64" cmd /c exit >/dev/null 2>&1 || true
   wineserver -w
   touch "$WINEPREFIX/.sfx-ready"
   ready || { echo "wine-prefix: $WINEPREFIX is incomplete after wineboot" >&2; exit 1; }

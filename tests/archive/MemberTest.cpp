@@ -3,6 +3,7 @@
 #include <unistd.h>
 #include "archive/Archive.h"
 #include "support/HostRun.h"
+#include "system/Files.h"
 #include "system/Memory.h"
 #include "system/posix/HostControl.h"
 
@@ -51,6 +52,13 @@ protected:
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0], box);
         boxes.clear();
+    }
+
+    // The archive outlives the check for files left open: its own file is closed first.
+    void TearDown() override {
+        if (archive.file && archive.file != InvalidFile()) CloseFile(archive.file);
+        archive.file = 0;
+        HostRun::TearDown();
     }
 
     Archive archive;

@@ -158,11 +158,14 @@ std::vector<std::string> WineRun::started() const {
 WineRun RunUnderWine(const Stub& stub, const std::string& windowsPath, const std::string& tail, bool traced,
                      int timeoutSeconds, const std::string& environment) {
     std::string trace = WinePrefix() + "/trace.txt";
+    // setarch -R: with the kernel's address randomisation, one start in some two thousand had
+    // something mapped where Wine's loader puts the shared user data ("failed to map the shared
+    // user data"), and the loader, or a set-up program it started, ended at once.
     // Under qemu every 32-bit start costs seconds, and more on a loaded machine: a run killed half
     // way leaves its set-up program stuck, so the time-out there only catches real hangs.
     if (Wine32Emulated() && stub.name == Win32Stub().name) timeoutSeconds *= 5;
     std::string command = "cd '" + DriveC() + "' && . '" SFX_SOURCE_DIR "/scripts/wine-env.sh' && WINEPREFIX='" +
-                          WinePrefix() + "' WINEDEBUG=" + (traced ? "+relay " : "-all ") + environment + " timeout -k 10 " +
+                          WinePrefix() + "' WINEDEBUG=" + (traced ? "+relay " : "-all ") + environment + " setarch -R timeout -k 10 " +
                           std::to_string(timeoutSeconds) + " " + stub.loader + " '" + windowsPath + "' " + tail +
                           " 2>'" + trace + "' >/dev/null";
     WineRun run;

@@ -69,6 +69,7 @@ void HostRun::SetUp() {
     HostSetModulePath("c:\\dist\\setup.exe");
     MessageText = "";
     boxes.clear();
+    openAtStart = HostOpenFiles();
     HostSetBoxSink([this](const std::string& caption, const std::string& text, unsigned style) {
         boxes.push_back(Box{caption, text, style});
     });
@@ -76,6 +77,7 @@ void HostRun::SetUp() {
 
 void HostRun::TearDown() {
     for (FileHandle file : opened) CloseFile(file);
+    EXPECT_EQ(HostOpenFiles(), openAtStart) << "a file opened through the backend was left open";
     HostSetBoxSink(nullptr);
     HostResetFaults();
     HostSetLauncher(nullptr);

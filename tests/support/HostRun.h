@@ -33,7 +33,7 @@ NamedFiles SampleFiles();
 sfx::Bytes PackFiles(const NamedFiles& files, const sfx::Bytes& stub = FakeStub());
 
 // Every test runs against its own drive root under a fresh temporary folder, with boxes
-// recorded, no planned failures and an empty event log.
+// recorded, no planned failures and an empty event log; it must close every file it opens.
 class HostRun : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -55,4 +55,5 @@ protected:
     std::string root;
     std::vector<Box> boxes;
     std::vector<FileHandle> opened;
+    int openAtStart = 0;  // the backend's open files when the test began
 };

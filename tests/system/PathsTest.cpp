@@ -31,6 +31,9 @@ TEST_F(Paths, MakeDirectoryCreatesEveryLevelSilently) {
     char trailing[] = "d:\\four\\five\\";
     MakeDirectory(trailing);
     EXPECT_TRUE(exists("d:\\four\\five"));
+    char first[] = "a:\\six";  // the lowest letter in lower case is a drive like any other
+    MakeDirectory(first);
+    EXPECT_TRUE(exists("a:\\six"));
     char setup[] = "C:\\_setup";
     MakeDirectory(setup);
     EXPECT_TRUE(exists("c:\\_setup"));

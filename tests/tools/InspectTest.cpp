@@ -55,11 +55,17 @@ TEST(Inspect, ReadsTheHandWrittenInstaller) {
 }
 
 TEST(Inspect, HandWrittenHostileDirectoriesAreRefused) {
-    // The member names list claims 0x7FFFFFFF entries in a 30-byte file.
-    Inspection in = Inspect(Bytes{'M', 'Z', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                  0xFF, 0xFF, 0xFF, 0x7F, 2, 0, 0, 0, 0x8A, 0x25, 0, 0});
-    EXPECT_FALSE(in.directoryLoaded);
-    EXPECT_TRUE(Mentions(in, Severity::Error, "member names list: its count 2147483647"));
+    // The member names list claims 0x7FFFFFFF entries in a 30-byte file, or one more than the
+    // 8 bytes after its count can hold as 4-byte lengths.
+    Inspection in;
+    for (int32_t count : {INT32_MAX, 3}) {
+        Bytes file = {'M', 'Z', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0x8A, 0x25, 0, 0};
+        Put32(file, 18, count);
+        in = Inspect(file);
+        EXPECT_FALSE(in.directoryLoaded);
+        EXPECT_TRUE(Mentions(in, Severity::Error, "member names list: its count " + std::to_string(count) +
+                                                      " is more than the rest of the file can hold"));
+    }
     // Only a trailer: the directory at 0 is read from the trailer's own bytes and runs out.
     in = Inspect(Bytes{0, 0, 0, 0, 0x8A, 0x25, 0, 0});
     EXPECT_TRUE(Mentions(in, Severity::Error, "project file name: its length 9610 runs past the end"));
@@ -129,24 +135,41 @@ TEST(Inspect, MembersTheStubCannotReadCarryTheirFault) {
 }
 
 TEST(Inspect, MissingNamedFilesAndSurplusTableEntries) {
-    sfx::Directory dir{"setup.exe", "SETUP.LST", {"gone.dll"}, {}, ""};
-    Inspection in = Inspect(sfx::BuildInstaller(PeStub(0x300), dir, {{"setup.exe", {}}, {"setup.lst", {}}}));
-    ASSERT_EQ(in.problems.size(), 1u);
-    EXPECT_EQ(in.problems[0].text, "the support file gone.dll is not among the members");
-    // Table entries without a name are never read: a warning only.
-    sfx::ByteWriter d;
-    d.putText("a");
-    d.putText("a");
-    d.putList({});
-    d.putList({});
-    d.putList({"a"});
-    d.putTable({0x300, 7});
-    d.putTable({0, 9});
-    d.putTable({0, 5});
-    d.putText("");
-    in = Inspect(Assemble(PeStub(0x300), d.bytes));
-    EXPECT_FALSE(in.hasErrors());
-    EXPECT_TRUE(Mentions(in, Severity::Warning, "1 names, 2 offsets, 2 sizes, 2 methods"));
+    // A blank matters in the names that go unquoted on the set-up program's command line, not in
+    // a support file's.
+    sfx::Directory dir{"my setup.exe", "SETUP.LST", {"gone.dll", "my file.dll"}, {}, ""};
+    Inspection in = Inspect(sfx::BuildInstaller(PeStub(0x300), dir,
+                                                {{"my setup.exe", {}}, {"setup.lst", {}}, {"my file.dll", {}}}));
+    ASSERT_EQ(in.problems.size(), 2u);
+    EXPECT_TRUE(Mentions(in, Severity::Error, "the support file gone.dll is not among the members"));
+    EXPECT_TRUE(Mentions(in, Severity::Warning, "the set-up program my setup.exe holds a blank"));
+    // Table entries without a name are never read: a warning only. A name without an entry in
+    // every table can't be read: an error.
+    const struct {
+        std::vector<std::string> names;
+        std::vector<int32_t> offsets, sizes, methods;
+        Severity severity;
+        const char* counts;
+    } rows[] = {
+        {{"a"}, {0x300, 7}, {0, 9}, {0, 5}, Severity::Warning, "1 names, 2 offsets, 2 sizes, 2 methods"},
+        {{"a", "b"}, {0x300, 0x300, 7}, {0, 0}, {0, 0}, Severity::Warning, "2 names, 3 offsets, 2 sizes, 2 methods"},
+        {{"a", "b"}, {0x300, 0x300}, {0, 0}, {0}, Severity::Error, "2 names, 2 offsets, 2 sizes, 1 methods"},
+    };
+    for (const auto& row : rows) {
+        sfx::ByteWriter d;
+        d.putText("a");
+        d.putText("a");
+        d.putList({});
+        d.putList({});
+        d.putList(row.names);
+        d.putTable(row.offsets);
+        d.putTable(row.sizes);
+        d.putTable(row.methods);
+        d.putText("");
+        in = Inspect(Assemble(PeStub(0x300), d.bytes));
+        EXPECT_EQ(in.hasErrors(), row.severity == Severity::Error) << row.counts;
+        EXPECT_TRUE(Mentions(in, row.severity, row.counts)) << row.counts;
+    }
 }
 
 TEST(Inspect, TheDirectoryOffsetAndEndAreCheckedAgainstTheTrailer) {

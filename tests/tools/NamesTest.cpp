@@ -5,6 +5,7 @@
 
 TEST(Names, FoldOnlyAsciiLettersAndStopAtAZeroByte) {
     EXPECT_TRUE(sfx::SameName("Read_Me[1].TXT", "rEAD_mE[1].txt"));
+    EXPECT_TRUE(sfx::SameName("AZ", "az"));  // both ends of the range
     // É and é in the Windows code page stay apart; so do the neighbours of A-Z and a-z.
     EXPECT_FALSE(sfx::SameName("\xC9.txt", "\xE9.txt"));
     EXPECT_FALSE(sfx::SameName("@[", "`{"));

@@ -2,6 +2,7 @@
 // only when asked, names that land on one path are written once, stubs are checked, sizes are
 // refused before anything is read, and failed extractions leave no empty folders.
 #include <filesystem>
+#include <sstream>
 #include "PackTestSupport.h"
 
 using sfx::Bytes;
@@ -56,6 +57,25 @@ TEST_F(Safety, AFailedWriteLeavesTheOldFileAsItWasAndNoTemporaryFile) {
     EXPECT_EQ(read("x/setup.lst"), read("in/setup.lst"));  // the other member is still written
 }
 
+// What no test can crash to see: each file's bytes reach the disk before it takes the target's
+// name. A system-call trace shows the order; where strace can't run there is nothing to look at.
+TEST_F(Safety, EachFileIsSyncedBeforeItTakesItsName) {
+    if (std::system("strace -o /dev/null true >/dev/null 2>&1") != 0) GTEST_SKIP() << "strace can't run here";
+    tool.insert(tool.begin(), {"strace", "-o", "trace", "-e", "trace=/^(fsync|fdatasync|link|linkat|rename|renameat2?)$"});
+    limits = "ASAN_OPTIONS=$ASAN_OPTIONS:detect_leaks=0 ";  // the leak checker can't run under a tracer
+    auto calls = [&] {  // s for a sync, m for a link or rename
+        std::string order;
+        std::istringstream trace(ToText(read("trace")));
+        for (std::string line; std::getline(trace, line);)
+            if (line.find('(') != std::string::npos) order += line[0] == 'f' ? 's' : 'm';
+        return order;
+    };
+    ASSERT_EQ(create("made.exe"), 0) << err;
+    EXPECT_EQ(calls(), "sm");
+    ASSERT_EQ(run({"extract", "made.exe", "-d", "x"}), 0) << err;
+    EXPECT_EQ(calls(), "smsm");
+}
+
 TEST_F(Safety, TheInstallerGoesToStdoutAndTheSummaryToStderr) {
     ASSERT_EQ(create("file.exe"), 0) << err;
     EXPECT_TRUE(out.empty()) << out;
@@ -71,7 +91,12 @@ TEST_F(Safety, TheInstallerGoesToStdoutAndTheSummaryToStderr) {
 }
 
 TEST_F(Safety, ExistingFilesAreKeptSkippedOrReplacedOnlyAsAsked) {
+    // A file replaced keeps its permissions, as one written over in place would.
+    const fs::perms mode = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec;
     ASSERT_EQ(create("good.exe"), 0) << err;
+    fs::permissions(path("good.exe"), mode);
+    ASSERT_EQ(create("good.exe"), 0) << err;
+    EXPECT_EQ(fs::status(path("good.exe")).permissions(), mode);
     const Bytes old = ToBytes("mine");
     const struct {
         std::vector<std::string> options;
@@ -88,11 +113,13 @@ TEST_F(Safety, ExistingFilesAreKeptSkippedOrReplacedOnlyAsAsked) {
         SCOPED_TRACE(row.message);
         fs::remove_all(path("x"));
         write("x/setup.exe", old);
+        fs::permissions(path("x/setup.exe"), mode);
         std::vector<std::string> words = {"extract", "good.exe", "-d", "x"};
         words.insert(words.end(), row.options.begin(), row.options.end());
         EXPECT_EQ(run(words), row.code) << err;
         expectErr(row.message);
         EXPECT_EQ(read("x/setup.exe"), row.replaced ? read("in/setup.exe") : old);
+        EXPECT_EQ(fs::status(path("x/setup.exe")).permissions(), mode);
         if (row.code == 0 || !row.replaced) {
             EXPECT_EQ(exists("x/setup.lst"), row.options.size() < 2);
         }
@@ -105,7 +132,8 @@ TEST_F(Safety, NamesThatLandOnOnePathAreWrittenOnceAndNamedInTheWarning) {
     sfx::Directory dir{"setup.exe", "setup.lst", {"sub\\x.txt", "sub/x.txt"}, {}, ""};
     std::vector<sfx::Member> members = {{"setup.exe", ToBytes("EXE")}, {"setup.lst", ToBytes("LST")},
                                         {"sub\\x.txt", ToBytes("backslash")}, {"sub/x.txt", ToBytes("slash")},
-                                        {"./sub//x.txt", ToBytes("dots")}};
+                                        {"./sub//x.txt", ToBytes("dots")}, {"d/x", ToBytes("first")},
+                                        {"d\\x", ToBytes("second")}};  // the stub writes neither: the first stays
     const struct {
         const char* name;
         const char* why;
@@ -127,6 +155,7 @@ TEST_F(Safety, NamesThatLandOnOnePathAreWrittenOnceAndNamedInTheWarning) {
     EXPECT_EQ(run({"extract", "clash.exe", "-d", "x"}), 0) << err;
     expectErr("sub\\x.txt and sub/x.txt land on one path; writing sub/x.txt, the one the stub leaves there");
     EXPECT_EQ(read("x/sub/x.txt"), ToBytes("slash"));
+    EXPECT_EQ(read("x/d/x"), ToBytes("first"));
 }
 
 TEST_F(Safety, OnlyAWindowsGuiImageThatEndsAtItsImageServesAsAStub) {
@@ -157,6 +186,15 @@ TEST_F(Safety, OnlyAWindowsGuiImageThatEndsAtItsImageServesAsAStub) {
         {"console", changed(0x58 + 68, {3, 0}), "not a Windows GUI program (subsystem 3)"},
         {"bytes after", trailing, "1 bytes follow its image"},
         {"cut short", cut, "cut short"},
+        {"a second section, empty and far out",  // no raw data: it adds nothing to the file
+         [] {
+             Bytes s = PeStub(0x600);
+             s[0x46] = 2;
+             Put32(s, 0x160 + 16, 0);
+             Put32(s, 0x160 + 20, 0x10000);
+             return s;
+         }(),
+         ""},
         {"an installer", read("good.exe"), "follow its image"},
         // A signed stub serves once its table (and the zeros padding its image up to it) is gone.
         {"signed", SignedCopy(PeImageOf(0x600, false), false), ""},

@@ -53,6 +53,8 @@ TEST(Signed, WithoutATrailerBeforeTheTableTheFileIsToldApart) {
     } rows[] = {
         {"signed bare stub", SignedCopy(PeImageOf(0x600, true), true), FileKind::NotInstaller,
          "not an installer: a signed executable without an archive"},
+        {"signed bare stub, 7 bytes of padding", SignedCopy(PeImageOf(0x5F9, false), false), FileKind::NotInstaller,
+         "not an installer: a signed executable without an archive"},
         {"trailer damaged", [] { Bytes f = Installer(false); f.back() ^= 1; return SignedCopy(f, false); }(),
          FileKind::Truncated, "bytes lie between the executable image and its certificate table"},
         {"table short of the end",
@@ -88,15 +90,18 @@ TEST(Signed, RestubLeavesTheTableBehind) {
 TEST(Signed, ASignedStubLosesTableEntryAndStaleChecksum) {
     EXPECT_EQ(sfx::PeChecksum(Bytes{1, 2, 3, 4, 5}, 100), 0x0201u + 0x0403u + 0x0005u + 5u);
     EXPECT_EQ(sfx::PeChecksum(Bytes{1, 2, 3, 4, 5, 6}, 2), 0x0201u + 6u);
-    for (bool wide : {false, true}) {
-        Bytes stub = PeImageOf(0x600, wide), signedStub = SignedCopy(stub, wide);
-        EXPECT_EQ(sfx::RemoveSignature(signedStub), sfx::Unsigned::TableRemoved);
-        ASSERT_EQ(signedStub.size(), stub.size());
-        size_t checksum = 0x98 + 64;
-        EXPECT_EQ((uint32_t)Get32(signedStub, checksum), sfx::PeChecksum(stub, checksum));
-        Put32(signedStub, checksum, 0);
-        EXPECT_EQ(signedStub, stub);
-        EXPECT_EQ(sfx::RemoveSignature(stub), sfx::Unsigned::NotSigned);
+    // Signing pads the image with 0 to 7 zeros; they go with the table.
+    for (size_t padding = 0; padding < 8; ++padding) {
+        for (bool wide : {false, true}) {
+            Bytes stub = PeImageOf(0x600 - padding, wide), signedStub = SignedCopy(stub, wide);
+            EXPECT_EQ(sfx::RemoveSignature(signedStub), sfx::Unsigned::TableRemoved);
+            ASSERT_EQ(signedStub.size(), stub.size()) << padding;
+            size_t checksum = 0x98 + 64;
+            EXPECT_EQ((uint32_t)Get32(signedStub, checksum), sfx::PeChecksum(stub, checksum));
+            Put32(signedStub, checksum, 0);
+            EXPECT_EQ(signedStub, stub);
+            EXPECT_EQ(sfx::RemoveSignature(stub), sfx::Unsigned::NotSigned);
+        }
     }
     // An entry whose table doesn't end the file: nothing is cut, the entry is cleared anyway.
     Bytes odd = SignedCopy(PeImageOf(0x600, false), false);

@@ -48,6 +48,7 @@ TEST(Stream, ChunkedAndWholeUnpackingMatchTheStubsSingleCall) {
         {"chunks, check", 700000, true, 0},        {"chunks, no check", 700000, false, 0},
         {"chunks, flipped", 700000, true, 1},      {"chunks, flipped, no check", 700000, false, 1},
         {"declared +1", 700000, true, 2},          {"declared +1, no check", 700000, false, 2},
+        {"declared +1, ends on a chunk", 512u << 10, false, 2},
         {"declared -1", 700000, true, 3},          {"declared -1, no check", 700000, false, 3},
         {"cut short", 700000, true, 4},            {"bytes after", 700000, true, 5},
         {"bytes after, no check", 700000, false, 5}, {"over the budget", (17u << 20) + 5, true, 0},
@@ -73,6 +74,10 @@ TEST(Stream, ChunkedAndWholeUnpackingMatchTheStubsSingleCall) {
         EXPECT_TRUE(kept.data == stub.data);
         if (stub.accepted) {
             EXPECT_EQ(handed, stub.data.size());
+        }
+        if (c.change == 2) {
+            EXPECT_EQ(streamed.detail, "the stream ends after " + std::to_string(c.size) + " of its declared " +
+                                           std::to_string(c.size + 1) + " bytes");
         }
     }
 }

@@ -136,7 +136,9 @@ TEST(Verify, TheStubRunSaysWhatTheStubDoesAndHowSure) {
          "Self extracting header requires Quillmoor 97"},
     };
     sfx::Directory dir{"setup.exe", "setup.lst", {"missing.dll"}, {}, ""};
-    std::vector<sfx::Member> members = {{"setup.exe", ToBytes("MZ")}, {"setup.lst", ToBytes("[x]")}};
+    // The stub takes the first entry of a name, whatever the case of a later one.
+    std::vector<sfx::Member> members = {{"setup.exe", ToBytes("MZ")}, {"SETUP.EXE", ToBytes("later")},
+                                        {"setup.lst", ToBytes("[x]")}};
     for (const Row& row : rows) {
         dir.supportFiles.push_back(row.name);
         members.push_back({row.name, row.stored, row.method});
@@ -145,6 +147,7 @@ TEST(Verify, TheStubRunSaysWhatTheStubDoesAndHowSure) {
     sfx::StubRun run = sfx::PredictStubRun(file, sfx::Inspect(file));
     EXPECT_TRUE(run.openBoxes.empty());
     ASSERT_EQ(run.steps.size(), 3u + std::size(rows));
+    EXPECT_EQ(run.steps[0].data, ToBytes("MZ"));
     EXPECT_EQ(run.steps[2].path, "c:\\_setup\\missing.dll");
     EXPECT_EQ(run.steps[2].action, sfx::StubAction::FindsNothing);
     for (size_t i = 0; i < std::size(rows); ++i) {

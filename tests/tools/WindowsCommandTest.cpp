@@ -43,7 +43,8 @@ protected:
         fs::create_directories(path("tool"));
         fs::copy_file(SFXPACK_EXE, path("tool/sfxpack.exe"));
         write("tool/sfxstub.exe", PeStub(0x800));
-        tool = {"env", "-u", "DISPLAY", "WINEPREFIX=" + prefix, "WINEDEBUG=-all", "/usr/lib/wine/wine64",
+        // A fixed address layout, as for every Wine run of the tests (e2e/WineRun.cpp says why).
+        tool = {"setarch", "-R", "env", "-u", "DISPLAY", "WINEPREFIX=" + prefix, "WINEDEBUG=-all", "/usr/lib/wine/wine64",
                 "tool/sfxpack.exe"};
         write("app/setup.exe", TextLike(30000, 1));
         write("app/setup.lst", TextLike(400, 2));

@@ -17,6 +17,10 @@ int HostCallCount(HostCall call);
 // For the backends: counts the call and tells whether it is to fail.
 bool HostShouldFail(HostCall call);
 
+// Files opened or created through the backend and not yet closed; nothing resets it, so a test
+// compares it with its own value at the start.
+int HostOpenFiles();
+
 // Every box goes to the sink; without one it is printed to stderr as "Message: ..." or "Error: ...".
 using HostBoxSink = std::function<void(const std::string& caption, const std::string& text, unsigned style)>;
 void HostSetBoxSink(HostBoxSink sink);

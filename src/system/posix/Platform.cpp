@@ -11,6 +11,17 @@ const std::string& HostModulePath();
 
 static int Descriptor(FileHandle file) { return (int)(intptr_t)file; }
 
+// A handle left open is invisible here but not on Windows, where the output files are opened
+// unshared: the set-up program could not be started or read while one is still open.
+static int openFiles = 0;
+
+int HostOpenFiles() { return openFiles; }
+
+static FileHandle Opened(int fd) {
+    if (fd >= 0) ++openFiles;
+    return (FileHandle)(intptr_t)fd;
+}
+
 FileHandle PlatformOpenInput(const char* name) {
     if (HostShouldFail(HostCall::Open)) return InvalidFile();
     int fd = ::open(HostMapPath(name).c_str(), O_RDONLY | O_CLOEXEC);
@@ -20,7 +31,7 @@ FileHandle PlatformOpenInput(const char* name) {
         ::close(fd);
         fd = -1;
     }
-    return (FileHandle)(intptr_t)fd;
+    return Opened(fd);
 }
 
 FileHandle PlatformCreateOutput(const char* name) {
@@ -29,8 +40,7 @@ FileHandle PlatformCreateOutput(const char* name) {
     // A read-only file can't be emptied, even by root, as on the platform the stub mimics.
     struct stat info;
     if (stat(path.c_str(), &info) == 0 && !(info.st_mode & S_IWUSR)) return InvalidFile();
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    return (FileHandle)(intptr_t)fd;
+    return Opened(::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
 }
 
 uint32_t PlatformSeek(FileHandle file, int32_t distance, SeekOrigin origin) {
@@ -59,7 +69,11 @@ bool PlatformWrite(FileHandle file, const void* buffer, int32_t count, int32_t* 
     return true;
 }
 
-int PlatformClose(FileHandle file) { return ::close(Descriptor(file)) == 0; }
+int PlatformClose(FileHandle file) {
+    if (::close(Descriptor(file)) != 0) return 0;
+    --openFiles;
+    return 1;
+}
 
 int64_t PlatformFileSize(FileHandle file) {
     struct stat info;

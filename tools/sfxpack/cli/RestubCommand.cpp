@@ -13,6 +13,17 @@
 
 namespace sfx {
 
+// The new installer's size is known from the sizes alone: refused before the stub is read. A
+// signed installer's certificate table stays behind.
+static void RequireRestubFits(const std::string& stubPath, const Inspection& inspection) {
+    int64_t stubSize = InputSize(stubPath);
+    uint64_t archive = inspection.archiveEnd - std::min<uint64_t>(ArchiveStart(inspection), inspection.archiveEnd);
+    if (stubSize >= 0 && (uint64_t)stubSize + archive > MaxFileSize)
+        throw Failure(ExitUsage, "restub: a " + std::to_string(stubSize) + "-byte stub and a " +
+                                     std::to_string(archive) + "-byte archive come to more than " +
+                                     std::to_string(MaxFileSize) + " bytes, more than an installer can hold");
+}
+
 int RestubCommand(const Words& words) {
     Args args("restub", words);
     std::string path, output;
@@ -42,14 +53,7 @@ int RestubCommand(const Words& words) {
     ByteView file = input.bytes();
     Inspection inspection = Inspect(file);
     RequireInstaller(inspection, path);
-    // The new installer's size is known from the sizes alone: refused before the stub is read.
-    // A signed installer's certificate table stays behind.
-    int64_t stubSize = InputSize(stubPath);
-    uint64_t archive = inspection.archiveEnd - std::min<uint64_t>(ArchiveStart(inspection), inspection.archiveEnd);
-    if (stubSize >= 0 && (uint64_t)stubSize + archive > MaxFileSize)
-        throw Failure(ExitUsage, "restub: a " + std::to_string(stubSize) + "-byte stub and a " +
-                                     std::to_string(archive) + "-byte archive come to more than " +
-                                     std::to_string(MaxFileSize) + " bytes, more than an installer can hold");
+    RequireRestubFits(stubPath, inspection);
     // Checked in place: only its headers are read before it is found wanting.
     InputFile stubInput(stubPath);
     Bytes unsignedCopy;

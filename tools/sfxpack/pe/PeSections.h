@@ -8,7 +8,7 @@
 
 namespace sfx {
 
-// Where the fields lie beyond those the stub itself reads (archive/PeImage.h).
+// Where the fields lie beyond those the stub itself reads (stub/PeImage.h).
 enum PeFields : uint32_t {
     InOptionalInitializedData = 8,
     InOptionalEntryPoint = 16,

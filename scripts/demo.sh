@@ -22,7 +22,7 @@ drive="$prefix/drive_c"
 wine_run() {
   # One Wine run at a time in the shared prefix; the 32-bit loader may run under emulation.
   # -o: the lock is not handed down to a wineserver this run may start, which would hold it.
-  (. scripts/wine-env.sh && flock -o "$prefix/.lock" env WINEPREFIX="$prefix" WINEDEBUG=-all wine "$@")
+  (. scripts/wine-env.sh && flock -o "$prefix/.lock" env WINEPREFIX="$prefix" WINEDEBUG=-all setarch -R wine "$@")
 }
 
 rm -rf "$drive/_setup" "$drive/demo" "$drive/demo-received.txt"

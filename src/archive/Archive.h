@@ -17,11 +17,8 @@ public:
     // 1 with the directory loaded and the file open; 0 with the file closed and nothing to read.
     int open(const char* path);
 
-    // The unpacked member in a global block with a zero byte after it, size set; or null.
-    // The caller releases the block with FreeGlobal.
-    char* readMember(const char* name, int32_t& size);
-
-    // Unpacks the member to path: 1 when the file was written, 0 when it was not.
+    // Unpacks the member to path a piece at a time: 1 when the file was written whole, 0 when it
+    // was not (after a box, but for an unknown name), and then no file of it is left.
     int extractMember(const char* name, const char* path);
 
     FileHandle file;
@@ -37,9 +34,21 @@ public:
     int32_t fileSize;        // bounds every member read: where the trailer ends (before a signature)
 };
 
-// Inflates a deflated member's stored bytes (a 32-bit size U, then a zlib stream) into a new
-// global block of U bytes and a zero byte; null after "Zlib error". Does not release block.
-char* InflateMember(int32_t& size, const char* block, int32_t storedSize);
+// Members pass through two fixed buffers, whatever their size. A member whose unpacked bytes fit
+// the output buffer (and whose stored bytes fit the input buffer) is read and checked whole
+// before its file is created.
+enum { MemberOutputBuffer = 1 << 20, MemberInputBuffer = 1 << 18 };
 
-// Creates (or empties) path and writes the block in one write: 1, or 0 when it can't be created.
-int WriteBlockToFile(const char* path, const char* block, int32_t size);
+// The stored bytes of one member still to be read, straight from the archive's file.
+struct MemberInput {
+    FileHandle file;
+    int32_t left;
+    // Reads the next piece, at most `most` bytes: its size, or -1 after "Cannot read file".
+    int32_t next(char* buffer, int32_t most);
+};
+
+struct MemberOutput;
+// Inflates a deflated member's stored bytes (a 32-bit size U, then a zlib stream) into the
+// output, through the two buffers: true when all U bytes were accepted and written; false after
+// its box ("Zlib error" for a stream the stub refuses).
+bool InflateMember(MemberInput& input, MemberOutput& output, char* out, char* in);

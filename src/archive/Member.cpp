@@ -1,12 +1,28 @@
-// Member extraction: find a member by name, read its stored bytes whole, unpack, write in one go.
+// Member extraction: find a member by name and stream its stored bytes, unpacked, to its file.
 #include "archive/Archive.h"
 #include "archive/Directory.h"
+#include "archive/MemberOutput.h"
 #include "stub/Texts.h"
 #include "system/Files.h"
 #include "system/Memory.h"
 #include "system/Messages.h"
 
-char* Archive::readMember(const char* name, int32_t& size) {
+int32_t MemberInput::next(char* buffer, int32_t most) {
+    int32_t count = left < most ? left : most;
+    left -= count;
+    return ReadFileExactly(file, buffer, count);
+}
+
+// A stored member is copied through the output buffer, a piece at a time.
+static bool CopyStored(MemberInput& input, MemberOutput& output, char* buffer) {
+    while (input.left > 0) {
+        int32_t count = input.next(buffer, MemberOutputBuffer);
+        if (count < 0 || !output.write(buffer, count)) return false;
+    }
+    return true;
+}
+
+int Archive::extractMember(const char* name, const char* path) {
     int32_t index = FindName(memberNames, name);
     // A name without an entry in every table is not a member.
     if (index < 0 || index >= memberOffsets.count || index >= memberSizes.count ||
@@ -18,48 +34,26 @@ char* Archive::readMember(const char* name, int32_t& size) {
 
     // Bytes outside the file were never read: refuse them rather than write whatever the block held.
     if (offset < 0 || stored < 0 || stored > fileSize - offset) {
-        ShowError(BoxCannotRead);
+        ShowCannotRead();
+        return 0;
+    }
+    if (method != MethodStored && method != MethodDeflated) {
+        ShowError(BoxUnknownMethod);
         return 0;
     }
     if (SeekFile(file, offset, SeekBegin) != offset) return 0;
 
-    size = stored;
-    char* block = (char*)AllocGlobal((uint32_t)stored + 1, GlobalMoveable);
-    if (!block) return 0;
-    int32_t got = ReadFileBytes(file, block, stored);
-    if (got != stored) {
-        // A failed read has shown its box; a short one (the file shrank) shows the same text.
-        if (got >= 0) ShowError(BoxCannotRead);
-        FreeGlobal(block);
+    // One block whatever the member's size: the output buffer, and for deflated members the
+    // input buffer behind it.
+    char* buffer = (char*)AllocGlobal(MemberOutputBuffer + MemberInputBuffer, GlobalMoveable);
+    if (!buffer) {
+        ShowError(BoxNoMemory);
         return 0;
     }
-    block[stored] = 0;
-
-    if (method == MethodDeflated) {
-        char* unpacked = InflateMember(size, block, stored);
-        FreeGlobal(block);
-        return unpacked;
-    }
-    if (method == MethodStored) return block;
-    FreeGlobal(block);
-    ShowError(BoxUnknownMethod);
-    return 0;
-}
-
-int Archive::extractMember(const char* name, const char* path) {
-    int32_t size = 0;
-    char* block = readMember(name, size);
-    // Nothing was read: the reading side has shown its box, and no file is made.
-    if (!block) return 0;
-    int written = WriteBlockToFile(path, block, size);
-    FreeGlobal(block);
-    return written;
-}
-
-int WriteBlockToFile(const char* path, const char* block, int32_t size) {
-    FileHandle out = CreateOutputFile(path, 1);
-    if (out == InvalidFile()) return 0;
-    WriteFileBytes(out, block, size);
-    CloseFile(out);
-    return 1;
+    MemberInput input = {file, stored};
+    MemberOutput output = {path, 0};
+    bool good = method == MethodStored ? CopyStored(input, output, buffer)
+                                       : InflateMember(input, output, buffer, buffer + MemberOutputBuffer);
+    FreeGlobal(buffer);
+    return output.finish(good);
 }

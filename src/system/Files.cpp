@@ -40,10 +40,21 @@ int32_t ReadFileBytes(FileHandle file, void* buffer, int32_t count) {
     return done;
 }
 
+int32_t ReadFileExactly(FileHandle file, void* buffer, int32_t count) {
+    int32_t got = ReadFileBytes(file, buffer, count);
+    if (got == count) return count;
+    // A failed read has shown its box; a short one (the file shrank) shows the same text.
+    if (got >= 0) ShowCannotRead();
+    return -1;
+}
+
+void ShowCannotRead() { ShowError(BoxCannotRead); }
+
 int32_t WriteFileBytes(FileHandle file, const void* buffer, int32_t count) {
     int32_t done = 0;
-    if (!PlatformWrite(file, buffer, count, &done)) {
-        ShowError("Cannot write file");
+    // A write that stops short (a full disk) has failed just the same.
+    if (!PlatformWrite(file, buffer, count, &done) || done != count) {
+        ShowError(BoxCannotWrite);
         return -1;
     }
     return done;

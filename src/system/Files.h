@@ -13,7 +13,12 @@ int32_t SeekFile(FileHandle file, int32_t distance, SeekOrigin origin);
 // One read for the whole count: bytes delivered (short at the end of the file, silently),
 // or -1 after "Cannot read file".
 int32_t ReadFileBytes(FileHandle file, void* buffer, int32_t count);
-// One write for the whole count: bytes written, or -1 after "Cannot write file".
+// The whole count, or -1 after "Cannot read file" when the read fails or delivers less.
+int32_t ReadFileExactly(FileHandle file, void* buffer, int32_t count);
+// The box of a read that can't deliver: for bytes that lie outside the file.
+void ShowCannotRead();
+// One write for the whole count: the count, or -1 after "Cannot write file" when it fails or
+// writes less.
 int32_t WriteFileBytes(FileHandle file, const void* buffer, int32_t count);
 int CloseFile(FileHandle file);
 

@@ -23,3 +23,5 @@ void PlatformChangeDrive(char letter);
 void PlatformMakeFolder(const char* path);
 void PlatformRemoveFolder(const char* path);
 void PlatformDeleteFile(const char* path);
+// Removes a file the run itself made and closed, whatever the length of its path.
+void PlatformRemoveFile(const char* path);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <cstdlib>
 #include <fstream>
+#include "archive/Archive.h"
 #include "system/Files.h"
 #include "system/Messages.h"
 #include "system/posix/HostControl.h"
@@ -123,6 +124,15 @@ std::string HostRun::installer(const sfx::Bytes& bytes) {
     writeFile(path, bytes);
     HostSetModulePath(path);
     return path;
+}
+
+std::optional<sfx::Bytes> HostRun::unpack(Archive& archive, const char* name) {
+    const char* path = "c:\\unpacked.bin";
+    ::unlink(hostPath(path).c_str());
+    int written = archive.extractMember(name, path);
+    EXPECT_EQ(written == 1, exists(path)) << name;
+    if (!exists(path)) return std::nullopt;
+    return readFile(path);
 }
 
 FileHandle HostRun::openBytes(const sfx::Bytes& bytes) {

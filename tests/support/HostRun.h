@@ -1,11 +1,14 @@
 // Test support: a fixture with a private drive root and a box recorder, and installer builders.
 #pragma once
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <vector>
 #include "write/Writer.h"
 #include "support/Samples.h"
 #include "system/FileHandle.h"
+
+class Archive;
 
 struct Box {
     std::string caption;
@@ -48,6 +51,9 @@ protected:
 
     // The bytes as an open input file at its start; closed again at tear-down.
     FileHandle openBytes(const sfx::Bytes& bytes);
+
+    // Unpacks the member to a scratch file and gives its bytes; none when no file was left.
+    std::optional<sfx::Bytes> unpack(Archive& archive, const char* name);
 
     // Writes the installer to c:\dist\setup.exe, makes it the module, and returns its path.
     std::string installer(const sfx::Bytes& bytes);

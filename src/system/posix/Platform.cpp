@@ -101,3 +101,5 @@ void PlatformMakeFolder(const char* path) {
 void PlatformRemoveFolder(const char* path) { ::rmdir(HostMapPath(path).c_str()); }
 
 void PlatformDeleteFile(const char* path) { ::unlink(HostMapPath(path).c_str()); }
+
+void PlatformRemoveFile(const char* path) { ::unlink(HostMapPath(path).c_str()); }

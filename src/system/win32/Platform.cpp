@@ -59,3 +59,5 @@ void PlatformDeleteFile(const char* path) {
     // cppcheck-suppress leakReturnValNotUsed
     OpenFile(path, &record, OF_DELETE);
 }
+
+void PlatformRemoveFile(const char* path) { DeleteFileA(path); }

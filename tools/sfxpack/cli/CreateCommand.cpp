@@ -12,6 +12,7 @@
 #include "host/InputFile.h"
 #include "host/OutputFile.h"
 #include "pe/Image.h"
+#include "stub/Format.h"
 #include "stub/Texts.h"
 #include "write/Pack.h"
 
@@ -71,19 +72,27 @@ ByteView UsableStub(ByteView stub, const std::string& path, Bytes& copy) {
     return stub;
 }
 
+// The fewest bytes a file of that size can take in the installer: all of them when nothing is
+// deflated; otherwise what deflate's best ratio leaves. Only an installer that can't fit even so
+// is refused before packing; one that fits once deflated is packed, and refused as it is written
+// if its members turn out to take more.
+static uint64_t LeastStored(uint64_t size, int level) {
+    return level == 0 ? size : (size + MaxInflateRatio - 1) / MaxInflateRatio;
+}
+
 // Refuses, from the sizes alone and before anything is read, inputs that can't make an
-// installer: every member's bytes, stored or deflated, lie in the installer below 2 GiB, and
-// sfxpack holds them in memory while packing.
-static void RequireInputSizes(const std::string& stub, const Words& arguments) {
+// installer: every file is one member, whose size and offset are 32-bit values, and every
+// member's bytes, stored or deflated, lie in the installer below 2 GiB.
+static void RequireInputSizes(const std::string& stub, const Words& arguments, int level) {
     RequireInputSize(stub, MaxFileSize, "the stub");
     uint64_t total = 0;
     for (const std::string& argument : arguments) {
         int64_t size = InputSize(PathOf(argument));
-        if (size > 0) total += (uint64_t)size;
+        if (size > 0) total += LeastStored((uint64_t)size, level);
         if (total > MaxFileSize)
             throw Failure(ExitUsage, "create: the files come to more than " + std::to_string(MaxFileSize) +
                                          " bytes (at " + Printable(PathOf(argument)) +
-                                         "), more than an installer can hold");
+                                         ")" + (level ? " even deflated" : "") + ", more than an installer can hold");
     }
 }
 
@@ -182,7 +191,7 @@ static PackInputs ReadInputs(const CreateOptions& o, const std::string& stub, co
     Words arguments = {o.setup, o.project};
     arguments.insert(arguments.end(), o.supports.begin(), o.supports.end());
     arguments.insert(arguments.end(), o.others.begin(), o.others.end());
-    RequireInputSizes(stub, arguments);
+    RequireInputSizes(stub, arguments, o.pack.level);
     PackInputs inputs;
     {
         // Checked in place: only its headers are read before it is found wanting.
@@ -203,9 +212,11 @@ static PackInputs ReadInputs(const CreateOptions& o, const std::string& stub, co
     WarnAboutName(inputs.projectFile.name);
     for (const PackFile& file : inputs.supportFiles) WarnAboutName(file.name);
 
-    uint64_t total = inputs.stub.size() + inputs.setupProgram.size() + inputs.projectFile.size();
+    int level = o.pack.level;
+    uint64_t total = inputs.stub.size() + LeastStored(inputs.setupProgram.size(), level) +
+                     LeastStored(inputs.projectFile.size(), level);
     for (const auto* list : {&inputs.supportFiles, &inputs.others})
-        for (const PackFile& file : *list) total += file.size();
+        for (const PackFile& file : *list) total += LeastStored(file.size(), level);
     if (total > MaxFileSize)
         throw Failure(ExitUsage, "create: the files come to " + std::to_string(total) +
                                      " bytes, more than an installer can hold");

@@ -15,6 +15,9 @@
 #include <cstdio>
 #include <fstream>
 
+const char* const BuildDir = SFX_BUILD_DIR;
+const char* const SfxpackPath = SFXPACK_PATH;
+
 const Stub& Win64Stub() {
     static const Stub stub{"win64", SFX_BUILD_DIR "/win64/sfxstub64.exe", SFX_BUILD_DIR "/win64/setupprobe.exe",
                            "/usr/lib/wine/wine64"};

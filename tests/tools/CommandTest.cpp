@@ -238,7 +238,7 @@ TEST_F(Command, NoProgressLineWhenStderrIsNotATerminal) {
 TEST_F(Command, ABrokenStreamTheStubAcceptsIsWrittenWithAWarning) {
     // Two bytes changed in a packed installer without check values: zlib takes each of the first
     // two streams whole, so the stub writes them, yet both hold more than their declared sizes.
-    std::ifstream in(SFX_REGRESSIONS_DIR "/accepted-stream-with-more-output.bin", std::ios::binary);
+    std::ifstream in(std::string(RegressionsDir) + "/accepted-stream-with-more-output.bin", std::ios::binary);
     write("broken.exe", Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
     expectFailure(run({"extract", "broken.exe", "-d", "out"}), 1,
                   "setup.lst: written as the stub writes it, but damaged: the stream holds more than its declared 9");
@@ -250,7 +250,7 @@ TEST_F(Command, ABrokenStreamTheStubAcceptsIsWrittenWithAWarning) {
 
 TEST_F(Command, AnInstalledToolFindsItsStubsBesideItself) {
     fs::create_directories(path("inst/bin"));
-    fs::copy_file(SFXPACK_PATH, path("inst/bin/sfxpack"));
+    fs::copy_file(SfxpackPath, path("inst/bin/sfxpack"));
     write("inst/share/sfx/sfxstub.exe", PeStub(0x700));
     write("inst/share/sfx/sfxstub64.exe", PeStub(0x900));
     tool = {path("inst/bin/sfxpack")};

@@ -85,7 +85,7 @@ TEST_F(WindowsCommand, RoundTripWithTheStubBesideTheToolGivesTheLinuxToolsBytes)
         EXPECT_EQ(read(std::string("unpacked/") + name), read(std::string("app/") + name)) << name;
 
     // The same inputs give the same bytes on either system.
-    tool = {SFXPACK_PATH};
+    tool = {SfxpackPath};
     ASSERT_EQ(run({"create", "-o", "linux.exe", "--stub", "tool/sfxstub.exe", "--setup", "app/setup.exe", "--project",
                    "app/setup.lst", "app"}),
               0)

@@ -14,8 +14,8 @@ struct Stub {
     std::string probe;   // a set-up program of the same kind that notes its command line
     std::string loader;  // Wine's loader for that kind
 };
-// The preset builds and the built sfxpack: named in WineRun.cpp alone, so that the
-// other files compile to the same bytes, and hit the compiler cache, in a clone in any folder.
+// The clone, its preset builds and the built sfxpack (E2ePaths.cpp).
+extern const char* const SourceDir;
 extern const char* const BuildDir;
 extern const char* const SfxpackPath;
 const Stub& Win64Stub();

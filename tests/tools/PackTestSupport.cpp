@@ -12,9 +12,6 @@
 
 namespace fs = std::filesystem;
 
-const char* const SfxpackPath = SFXPACK_PATH;
-const char* const RegressionsDir = SFX_REGRESSIONS_DIR;
-
 // at() first: a test that writes past its bytes fails rather than scribbles.
 void Put32(sfx::Bytes& bytes, size_t at, int32_t value) { WriteLittle32(&bytes.at(at + 3) - 3, value); }
 

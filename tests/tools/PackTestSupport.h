@@ -23,10 +23,11 @@ sfx::Bytes Joined(sfx::Bytes a, const sfx::Bytes& b);
 sfx::Bytes InflateAsTheStub(const sfx::Bytes& stored);
 // A small installer typed out byte by byte (in InspectTest.cpp).
 extern const sfx::Bytes HandWritten;
-// The built sfxpack, and the fuzzers' regression inputs: named in this file's .cpp alone, so that
-// the others compile to the same bytes, and hit the compiler cache, in a clone in any folder.
+// The built sfxpack and sfxpack.exe, the fuzzers' regression inputs and the clone (ToolPaths.cpp).
 extern const char* const SfxpackPath;
 extern const char* const RegressionsDir;
+extern const char* const SfxpackExe;
+extern const char* const SourceDir;
 
 // Runs in a fresh temporary folder, removed afterwards.
 class ToolRun : public ::testing::Test {

@@ -6,6 +6,7 @@
 # the plot's data comes from there). Each installer: a stored member of noise of the
 # installer's size and a deflated member of text two thirds of it, made, run and deleted in turn.
 set -euo pipefail
+shopt -s nullglob
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 OUT=$1 BIN=$2 PREFIX=$3
 BEFORE=${SFX_BENCH_STUB_BEFORE:-ee70e5a}

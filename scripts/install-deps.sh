@@ -10,8 +10,9 @@ case $need in build|wine|all) ;; *) echo "install-deps: say build, wine or all, 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
-# The stubs build zlib from its source package, unpacked with tar and patch.
-want=(cmake make g++ zlib1g-dev libdeflate-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
+# The stubs build zlib from its source package, unpacked with tar and patch; ccache keeps what
+# one clone compiled for the next.
+want=(cmake make ccache g++ zlib1g-dev libdeflate-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
       bzip2 xz-utils patch)
 want_i386=()
 if [ "$need" != build ]; then

@@ -52,7 +52,7 @@ protected:
     sfx::Bytes create() {
         for (auto& [name, data] : files) WriteHostFile(DriveC() + "/pack/" + name, data);
         WriteHostFile(DriveC() + "/pack/app.ico", IcoFile(SampleIcon()));
-        std::string command = "cd '" + DriveC() + "' && " SFXPACK_PATH " create -q -o pack/installer.exe --stub '" +
+        std::string command = "cd '" + DriveC() + "' && " + SfxpackPath + " create -q -o pack/installer.exe --stub '" +
                               stub.exe + "' --setup pack/setup.exe --project pack/setup.lst --support pack/a.dll" +
                               " --support pack/readme.txt" + BrandOptions;
         EXPECT_EQ(std::system(command.c_str()), 0) << command;

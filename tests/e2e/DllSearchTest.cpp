@@ -33,7 +33,7 @@ protected:
 };
 
 TEST_P(DllSearch, IsRestrictedFirstAndAPlantedDllIsNotLoaded) {
-    WriteHostFile(DriveC() + "/dist/uxtheme.dll", ReadHostFile(SFX_BUILD_DIR "/" + stub.name + "/planted/uxtheme.dll"));
+    WriteHostFile(DriveC() + "/dist/uxtheme.dll", ReadHostFile(BuildDir + ("/" + stub.name) + "/planted/uxtheme.dll"));
     WriteHostFile(DriveC() + "/dist/setup.exe", build(files));
     std::vector<std::string> lines;
     EXPECT_EQ(runPreferringNativeUxtheme(lines), 0);

@@ -62,14 +62,14 @@ TEST_P(Gigabytes, UnpackByteForByteInBoundedMemory) {
     WriteHostFile(installer, {});  // makes the folder
     // To standard output: a file sfxpack writes itself is synced to disk first, which for
     // gigabytes takes longer than everything else here.
-    std::string command = std::string(SFXPACK_PATH) + " create -q -o - --stub '" + stub.exe +
+    std::string command = std::string(SfxpackPath) + " create -q -o - --stub '" + stub.exe +
                           "' --setup '" + work + "setup.exe' --project '" + work + "setup.lst' --support '" + work +
                           "big.dat' --support '" + work + "huge.txt' --store '*.dat' >'" + installer + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     std::system(("rm -rf '" + work + "'").c_str());
     // sfxpack's own check of every member, as the stub will unpack it: silent when sound.
     if (stub.name == Win64Stub().name) {
-        ASSERT_EQ(std::system((std::string(SFXPACK_PATH) + " verify -q '" + installer + "'").c_str()), 0);
+        ASSERT_EQ(std::system((std::string(SfxpackPath) + " verify -q '" + installer + "'").c_str()), 0);
     }
 
     WineRun result = RunUnderWine(stub, "c:\\dist\\setup.exe", "");

@@ -12,7 +12,7 @@ TEST_F(PackLevels, EveryLevelAndPieceJoinUnpacksByteForByte) {
     for (auto& [name, data] : files) WriteHostFile(work + "/" + name, data);
     std::string in = " '" + work + "/";
     for (std::string options : {"--level 12", "--level 1 --no-check -j 3"}) {
-        std::string command = std::string(SFXPACK_PATH) + " create -q -o" + in + "setup.exe' --stub '" + stub.exe +
+        std::string command = std::string(SfxpackPath) + " create -q -o" + in + "setup.exe' --stub '" + stub.exe +
                               "' --setup" + in + "setup.exe' --project" + in + "setup.lst' --support" + in +
                               "a.dll' --support" + in + "readme.txt' --support" + in + "large.dat' " + options;
         ASSERT_EQ(std::system(command.c_str()), 0) << command;

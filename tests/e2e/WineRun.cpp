@@ -16,7 +16,8 @@
 #include <fstream>
 
 const Stub& Win64Stub() {
-    static const Stub stub{"win64", SFX_BUILD_DIR "/win64/sfxstub64.exe", SFX_BUILD_DIR "/win64/setupprobe.exe",
+    static const Stub stub{"win64", BuildDir + std::string("/win64/sfxstub64.exe"),
+                           BuildDir + std::string("/win64/setupprobe.exe"),
                            "/usr/lib/wine/wine64"};
     return stub;
 }
@@ -24,9 +25,11 @@ const Stub& Win64Stub() {
 const Stub& Win32Stub() {
     // SFX_WINE32_QEMU=1 runs the 32-bit loader under qemu even where the kernel runs i386
     // programs itself, so that any machine can measure what one without i386 support pays.
-    static const Stub stub{"win32", SFX_BUILD_DIR "/win32/sfxstub.exe", SFX_BUILD_DIR "/win32/setupprobe.exe",
-                           Wine32Emulated() ? "bash " SFX_SOURCE_DIR "/scripts/emulate-i386.sh /usr/lib/wine/wine"
-                                            : "/usr/lib/wine/wine"};
+    static const Stub stub{"win32", BuildDir + std::string("/win32/sfxstub.exe"),
+                           BuildDir + std::string("/win32/setupprobe.exe"),
+                           Wine32Emulated()
+                               ? "bash " + std::string(SourceDir) + "/scripts/emulate-i386.sh /usr/lib/wine/wine"
+                               : "/usr/lib/wine/wine"};
     return stub;
 }
 
@@ -43,7 +46,7 @@ void UseWinePrefixOf(const Stub& stub) { pe32Lane = stub.name == Win32Stub().nam
 static std::string MadePrefix(const char* option) {
     // The script makes a prefix once per machine, under its own lock, and prints where it is.
     std::string path;
-    if (FILE* out = popen((std::string("bash " SFX_SOURCE_DIR "/scripts/wine-prefix.sh ") + option).c_str(), "r")) {
+    if (FILE* out = popen(("bash " + std::string(SourceDir) + "/scripts/wine-prefix.sh " + option).c_str(), "r")) {
         char line[4096];
         while (fgets(line, sizeof line, out)) path = line;
         pclose(out);
@@ -164,7 +167,7 @@ WineRun RunUnderWine(const Stub& stub, const std::string& windowsPath, const std
     // Under qemu every 32-bit start costs seconds, and more on a loaded machine: a run killed half
     // way leaves its set-up program stuck, so the time-out there only catches real hangs.
     if (Wine32Emulated() && stub.name == Win32Stub().name) timeoutSeconds *= 5;
-    std::string command = "cd '" + DriveC() + "' && . '" SFX_SOURCE_DIR "/scripts/wine-env.sh' && WINEPREFIX='" +
+    std::string command = "cd '" + DriveC() + "' && . '" + SourceDir + "/scripts/wine-env.sh' && WINEPREFIX='" +
                           WinePrefix() + "' WINEDEBUG=" + (traced ? "+relay " : "-all ") + environment + " setarch -R timeout -k 10 " +
                           std::to_string(timeoutSeconds) + " " + stub.loader + " '" + windowsPath + "' " + tail +
                           " 2>'" + trace + "' >/dev/null";

@@ -14,6 +14,10 @@ struct Stub {
     std::string probe;   // a set-up program of the same kind that notes its command line
     std::string loader;  // Wine's loader for that kind
 };
+// The clone, its preset builds and the built sfxpack (E2ePaths.cpp).
+extern const char* const SourceDir;
+extern const char* const BuildDir;
+extern const char* const SfxpackPath;
 const Stub& Win64Stub();
 const Stub& Win32Stub();
 // Whether the 32-bit loader is made to run under qemu (SFX_WINE32_QEMU=1).

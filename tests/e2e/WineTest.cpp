@@ -273,7 +273,7 @@ TEST_F(Wide, AnInstallerFromSfxpackMovedBehindALargerStubUnpacksTheSameBytes) {
         if (ReadLittle32(raw)) WriteLittle32(raw, ReadLittle32(raw) + 4096);
     }
     WriteHostFile(work + "/larger.exe", larger);
-    std::string pack = std::string(SFXPACK_PATH) + " ";
+    std::string pack = std::string(SfxpackPath) + " ";
     std::string in = "'" + work + "/";
     ASSERT_EQ(std::system((pack + "create -o " + in + "first.exe' --stub '" + stub.exe + "' --setup " + in +
                            "setup.exe' --project " + in + "setup.lst' --support " + in + "a.dll' --support " + in +

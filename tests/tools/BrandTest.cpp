@@ -2,6 +2,7 @@
 // hand-laid bytes, the headers of a branded stub, hostile resource sections, and the options of
 // create, restub and list.
 #include <gtest/gtest.h>
+#include <set>
 #include "write/Brand.h"
 #include "read/Face.h"
 #include "pe/IconGroup.h"
@@ -92,15 +93,41 @@ TEST(ResourceSection, IsLaidOutAsTheLoaderSearchesIt) {
     EXPECT_EQ(read[1].data, resources[0].data);
 }
 
+TEST(ResourceSection, SortsTheLanguagesOfAName) {
+    std::vector<sfx::Resource> resources = {{sfx::ResourceNumber(3), sfx::ResourceNumber(1), 0x409, 0, Png8},
+                                            {sfx::ResourceNumber(3), sfx::ResourceNumber(1), 0x407, 0, Png8}};
+    std::vector<sfx::Resource> read;
+    ASSERT_EQ(sfx::ReadResources(sfx::BuildResourceSection(resources, 0x3000), 0x3000, 0, read), "");
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read[0].language * 0x10000 + read[1].language, 0x4070409);
+}
+
+// A tree counts a type, a name and a language entry per resource: 2 types and 2,047 names make
+// 4,096 entries, 1 type and 2,048 names one more.
+TEST(ResourceSection, HoldsAtMost4096Entries) {
+    const struct {
+        int types, names;
+        const char* error;
+    } rows[] = {{2, 2047, ""}, {1, 2048, "it holds more than 4096 entries"}};
+    for (const auto& row : rows) {
+        std::vector<sfx::Resource> resources, read;
+        for (int i = 0; i < row.names; ++i)
+            resources.push_back(
+                {sfx::ResourceNumber((uint16_t)(3 + i % row.types)), sfx::ResourceNumber((uint16_t)i), 0, 0, {}});
+        EXPECT_EQ(sfx::ReadResources(sfx::BuildResourceSection(resources, 0), 0, 0, read), row.error) << row.names;
+    }
+}
+
 // A stub whose one section holds resources: an icon group SMILE of one 32x32 bitmap.
 const size_t Optional = 0x98;
 size_t SectionHeader(bool wide) { return wide ? 0x188 : 0x178; }
 size_t ResourceEntry(bool wide) { return Optional + (wide ? 112 : 96) + 16; }
 
-Bytes ResourceStub(bool wide) {
-    std::vector<sfx::Resource> resources = {
-        {sfx::ResourceNumber(14), {true, 0, u"SMILE"}, 0x409, 0, sfx::EncodeIconGroup({IconOf(32, false)}, {1})},
-        {sfx::ResourceNumber(3), sfx::ResourceNumber(1), 0x409, 0, BitmapImage(32)}};
+const std::vector<sfx::Resource> Smile = {
+    {sfx::ResourceNumber(14), {true, 0, u"SMILE"}, 0x409, 0, sfx::EncodeIconGroup({IconOf(32, false)}, {1})},
+    {sfx::ResourceNumber(3), sfx::ResourceNumber(1), 0x409, 0, BitmapImage(32)}};
+
+Bytes ResourceStub(bool wide, const std::vector<sfx::Resource>& resources = Smile) {
     Bytes section = sfx::BuildResourceSection(resources, 0x1000);
     size_t raw = (section.size() + 0x1FF) / 0x200 * 0x200;
     Bytes stub = PeImageOf(0x200 + raw, wide);
@@ -180,6 +207,8 @@ const HostileCase HostileRows[] = {
      "entries run past the section's end"},
     {"DataOutsideTheSection", [](Bytes& s) { Put32(s, 0x28C, 0x10); }, "lies outside the section",
      "outside the section"},
+    {"DataRunsPastTheEnd", [](Bytes& s) { Put32(s, 0x290, Get32(s, SectionHeader(false) + 8) - 0x20); },
+     "lies outside the section", "outside the section"},
     {"LanguageLevelLoopsBack", [](Bytes& s) { Put32(s, 0x264, (int32_t)0x80000000); }, "points at a directory",
      "points at a directory"},
     {"NameLeavesTheSection", [](Bytes& s) { Put32(s, 0x230, (int32_t)0x8000FFF0); }, "a name lies past",
@@ -219,6 +248,63 @@ TEST_P(HostileSections, AreRefusedByBrandingAndReportedByList) {
 INSTANTIATE_TEST_SUITE_P(Brand, HostileSections, ::testing::ValuesIn(HostileRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Stubs with several icon groups, group i+1 naming the icons in groups[i], each icon its own.
+// Branding replaces group 1, the one Explorer shows, and leaves the others whole.
+struct GroupsCase {
+    const char* name;
+    std::vector<std::vector<uint16_t>> groups;
+};
+const GroupsCase GroupsRows[] = {
+    {"NewIconsSkipIdsInUse", {{1}, {2}}},
+    {"SharedIconsStay", {{1, 2}, {2}}},
+    {"FirstOfThree", {{3}, {1, 3}, {2}}},
+};
+
+// The data of the icons that group names, in its order; empty data for an id that names none.
+std::vector<Bytes> IconsOf(const std::vector<sfx::Resource>& resources, uint16_t group) {
+    std::vector<Bytes> icons;
+    std::vector<sfx::GroupEntry> entries;
+    for (const sfx::Resource& r : resources)
+        if (r.type == sfx::ResourceNumber(14) && r.name == sfx::ResourceNumber(group)) {
+            EXPECT_TRUE(sfx::DecodeIconGroup(r.data, entries));
+        }
+    for (const sfx::GroupEntry& entry : entries) {
+        icons.emplace_back();
+        for (const sfx::Resource& r : resources)
+            if (r.type == sfx::ResourceNumber(3) && r.name == sfx::ResourceNumber(entry.id)) icons.back() = r.data;
+    }
+    return icons;
+}
+
+class IconGroups : public ::testing::TestWithParam<GroupsCase> {};
+
+TEST_P(IconGroups, TheFirstIsReplacedAndTheOthersKeepTheirIcons) {
+    std::vector<sfx::Resource> resources;
+    std::set<uint16_t> ids;
+    for (size_t g = 0; g < GetParam().groups.size(); ++g) {
+        std::vector<sfx::IconImage> images;
+        for (uint16_t id : GetParam().groups[g]) {
+            images.push_back(IconOf(20 + id, false));
+            ids.insert(id);
+        }
+        resources.push_back({sfx::ResourceNumber(14), sfx::ResourceNumber((uint16_t)(g + 1)), 0x409, 0,
+                             sfx::EncodeIconGroup(images, GetParam().groups[g])});
+    }
+    for (uint16_t id : ids)
+        resources.push_back({sfx::ResourceNumber(3), sfx::ResourceNumber(id), 0x409, 0, BitmapImage(20 + id)});
+    Bytes stub = ResourceStub(false, resources);
+    sfx::Brand(stub, sfx::Branding{SampleIcon(), {}});
+    std::vector<sfx::Resource> branded;
+    ASSERT_EQ(sfx::ReadResources(sfx::ByteView(stub.data() + 0x200, stub.size() - 0x200), 0x1000, 0, branded), "");
+    std::vector<Bytes> sample;
+    for (const sfx::IconImage& image : SampleIcon()) sample.push_back(image.data);
+    EXPECT_EQ(IconsOf(branded, 1), sample);
+    for (uint16_t g = 2; g <= GetParam().groups.size(); ++g) EXPECT_EQ(IconsOf(branded, g), IconsOf(resources, g)) << g;
+}
+
+INSTANTIATE_TEST_SUITE_P(Brand, IconGroups, ::testing::ValuesIn(GroupsRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 class BrandCommand : public ToolRun {
 protected:
     void SetUp() override {
@@ -239,18 +325,18 @@ protected:
     }
 };
 
-const std::vector<std::string> Branded = {"--icon", "in/app.ico", "--file-version", "1.2.3.4", "--version-string",
+const std::vector<std::string> Branded = {"--icon", "in/app.ico", "--file-version", "1.10000.65535.0", "--version-string",
                                           "CompanyName=Grünwald", "--version-language", "0407"};
 
 TEST_F(BrandCommand, CreateAndRestubBrandTheStubAndListShowsIt) {
     ASSERT_EQ(create("a.exe", Branded), 0) << err;
     ASSERT_EQ(run({"list", "a.exe"}), 0) << err;
     expectIn(out, "icon:            SMILE: 16x16 32-bit, 32x32 32-bit, 48x48 32-bit, 256x256 32-bit PNG\n");
-    expectIn(out, "version:         file 1.2.3.4, product 1.2.3.4, language 0407, code page 04B0\n"
-                  "                 CompanyName: Grünwald\n                 FileVersion: 1.2.3.4\n");
+    expectIn(out, "version:         file 1.10000.65535.0, product 1.10000.65535.0, language 0407, code page 04B0\n"
+                  "                 CompanyName: Grünwald\n                 FileVersion: 1.10000.65535.0\n");
     ASSERT_EQ(run({"list", "--json", "a.exe"}), 0) << err;
     expectIn(out, "{\"width\": 256, \"height\": 256, \"bitCount\": 32, \"bytes\": ");
-    expectIn(out, "\"version\": {\"fileVersion\": \"1.2.3.4\", \"productVersion\": \"1.2.3.4\", "
+    expectIn(out, "\"version\": {\"fileVersion\": \"1.10000.65535.0\", \"productVersion\": \"1.10000.65535.0\", "
                   "\"language\": \"0407\"");
 
     // Without the options the stub is packed as it is.

@@ -143,29 +143,31 @@ TEST_F(Command, AnUnreadableFileIsAUsageError) {
 TEST_F(Command, ExtractNeverWritesOutsideItsFolder) {
     std::vector<sfx::Member> members;
     for (const char* name : {"setup.exe", "..\\up.txt", "sub/../../up2.txt", "c:\\drive.txt", "C:drive.txt",
-                             "/tmp/root.txt", "\\root.txt", "sub\\ok.txt", "link\\through.txt"})
+                             "/tmp/root.txt", "\\root.txt", "sub\\ok.txt", "link\\through.txt", "last.txt"})
         members.push_back({name, ToBytes(name)});
     write("evil.exe", sfx::BuildInstaller(PeStub(0x300), {"setup.exe", "setup.exe", {}, {}, ""}, members));
     fs::create_directories(path("out"));
     fs::create_directories(path("elsewhere"));
     fs::create_directory_symlink(path("elsewhere"), path("out/link"));
+    fs::create_symlink(path("elsewhere/last.txt"), path("out/last.txt"));
 
     expectFailure(run({"extract", "evil.exe", "-d", "out"}), 1, "..\\up.txt: refused: the name holds a \"..\" part");
     for (const char* refused : {"sub/../../up2.txt: refused", "c:\\drive.txt: refused", "C:drive.txt: refused",
                                 "/tmp/root.txt: refused: the name is an absolute path", "\\root.txt: refused",
-                                "link\\through.txt: refused"})
+                                "link\\through.txt: refused", "last.txt: refused: "})
         EXPECT_NE(err.find(refused), std::string::npos) << refused << "\n" << err;
     EXPECT_EQ(read("out/sub/ok.txt"), ToBytes("sub\\ok.txt"));
     // A NAME that matches nothing is a usage error, which a refused name must not lessen.
     expectFailure(run({"extract", "evil.exe", "-d", "out", "*", "nothing*"}), 2, "no member matches nothing*");
     EXPECT_TRUE(fs::is_empty(path("elsewhere")));
+    EXPECT_TRUE(fs::is_symlink(path("out/last.txt")));
     std::vector<std::string> written;
     for (const auto& entry : fs::recursive_directory_iterator(folder))
         written.push_back(entry.path().lexically_relative(folder).string());
     std::sort(written.begin(), written.end());
     EXPECT_EQ(written, (std::vector<std::string>{"elsewhere", "evil.exe", "in", "in/empty.txt", "in/extra.dat",
                                                  "in/local name.txt", "in/noise.bin", "in/setup.exe", "in/setup.lst",
-                                                 "out", "out/link", "out/setup.exe", "out/sub", "out/sub/ok.txt",
+                                                 "out", "out/last.txt", "out/link", "out/setup.exe", "out/sub", "out/sub/ok.txt",
                                                  "stub.exe"}));
 }
 
@@ -238,7 +240,7 @@ TEST_F(Command, NoProgressLineWhenStderrIsNotATerminal) {
 TEST_F(Command, ABrokenStreamTheStubAcceptsIsWrittenWithAWarning) {
     // Two bytes changed in a packed installer without check values: zlib takes each of the first
     // two streams whole, so the stub writes them, yet both hold more than their declared sizes.
-    std::ifstream in(SFX_REGRESSIONS_DIR "/accepted-stream-with-more-output.bin", std::ios::binary);
+    std::ifstream in(std::string(RegressionsDir) + "/accepted-stream-with-more-output.bin", std::ios::binary);
     write("broken.exe", Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
     expectFailure(run({"extract", "broken.exe", "-d", "out"}), 1,
                   "setup.lst: written as the stub writes it, but damaged: the stream holds more than its declared 9");
@@ -250,7 +252,7 @@ TEST_F(Command, ABrokenStreamTheStubAcceptsIsWrittenWithAWarning) {
 
 TEST_F(Command, AnInstalledToolFindsItsStubsBesideItself) {
     fs::create_directories(path("inst/bin"));
-    fs::copy_file(SFXPACK_PATH, path("inst/bin/sfxpack"));
+    fs::copy_file(SfxpackPath, path("inst/bin/sfxpack"));
     write("inst/share/sfx/sfxstub.exe", PeStub(0x700));
     write("inst/share/sfx/sfxstub64.exe", PeStub(0x900));
     tool = {path("inst/bin/sfxpack")};

@@ -1,5 +1,6 @@
 // The encoders: pieces that join into one stream wherever their bits end, at every level.
 #include <zlib.h>
+#include <algorithm>
 #include "write/Encoder.h"
 #include "write/Pack.h"
 #include "PackTestSupport.h"
@@ -32,6 +33,16 @@ TEST(Encoder, PiecesJoinIntoOneStreamWhereverTheFirstOneEnds) {
                                   encoder->deflate(data.data(), cut * 29, data.size(), true));
             ASSERT_EQ(InflateRaw(stream, data.size()), data) << (int)kind << " " << cut;
         }
+    }
+}
+
+// Both encoders write zlib's header for the level: its class 0 to 3, levels above 9 as 9.
+TEST(Encoder, TheHeaderOfEachLevelIsTheOneZlibWrites) {
+    for (int level = 0; level <= sfx::MaxLevel; ++level) {
+        Bytes out(64);
+        uLongf size = (uLongf)out.size();
+        ASSERT_EQ(compress2(out.data(), &size, out.data(), 1, std::min(level, 9)), Z_OK);
+        EXPECT_EQ(sfx::ZlibHeader(level), Bytes(out.begin(), out.begin() + 2)) << level;
     }
 }
 

@@ -1,5 +1,6 @@
 // Packing: the layout the stub expects, the members' stored forms, and the names it refuses.
 #include <zlib.h>
+#include <map>
 #include "read/Inspect.h"
 #include "write/Pack.h"
 #include "PackTestSupport.h"
@@ -53,6 +54,20 @@ TEST(Pack, MembersAreStoredWhenDeflateWouldNotShrinkThemOrAGlobSaysSo) {
     options.pieceSize = 4096;
     EXPECT_EQ(sfx::PackMember({"nt", Joined(Noise(4096), TextLike(30000))}, options).method, sfx::Stored);
     EXPECT_EQ(sfx::PackMember({"tn", Joined(TextLike(4096), Noise(30000))}, options).method, sfx::Deflated);
+}
+
+TEST(Pack, AMemberIsDeflatedOnlyWhenThatMakesItSmaller) {
+    // Text before noise, more of it each time, until deflating saves nothing and then one byte.
+    std::map<long, Bytes> bySaving;
+    for (size_t text = 0; text < 400 && !(bySaving.count(0) && bySaving.count(1)); ++text) {
+        Bytes data = Joined(TextLike(text), Noise(1000));
+        bySaving[(long)data.size() - (long)sfx::DeflateMember(data, 9).size()] = data;
+    }
+    sfx::PackOptions zlib;
+    zlib.encoder = sfx::EncoderKind::Zlib;
+    zlib.level = 9;
+    EXPECT_EQ(sfx::PackMember({"m", bySaving.at(0)}, zlib).method, sfx::Stored);
+    EXPECT_EQ(sfx::PackMember({"m", bySaving.at(1)}, zlib).method, sfx::Deflated);
 }
 
 TEST(Pack, NamesTheStubCouldNotTellApartAreRefused) {

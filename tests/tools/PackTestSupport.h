@@ -23,6 +23,11 @@ sfx::Bytes Joined(sfx::Bytes a, const sfx::Bytes& b);
 sfx::Bytes InflateAsTheStub(const sfx::Bytes& stored);
 // A small installer typed out byte by byte (in InspectTest.cpp).
 extern const sfx::Bytes HandWritten;
+// The built sfxpack and sfxpack.exe, the fuzzers' regression inputs and the clone (ToolPaths.cpp).
+extern const char* const SfxpackPath;
+extern const char* const RegressionsDir;
+extern const char* const SfxpackExe;
+extern const char* const SourceDir;
 
 // Runs in a fresh temporary folder, removed afterwards.
 class ToolRun : public ::testing::Test {
@@ -39,6 +44,6 @@ protected:
     int run(const std::vector<std::string>& arguments, const std::string& input = "");
 
     std::string folder, out, err;
-    std::vector<std::string> tool = {SFXPACK_PATH};  // the command line that starts sfxpack
+    std::vector<std::string> tool = {SfxpackPath};  // the command line that starts sfxpack
     std::string limits;  // shell commands run before sfxpack, such as "ulimit -f 100; "
 };

@@ -15,7 +15,7 @@ namespace {
 // The shared prefix, made once per machine by the script, which prints where it is.
 std::string WinePrefix() {
     std::string path;
-    if (FILE* out = popen("bash " SFX_SOURCE_DIR "/scripts/wine-prefix.sh", "r")) {
+    if (FILE* out = popen(("bash " + std::string(SourceDir) + "/scripts/wine-prefix.sh").c_str(), "r")) {
         char buffer[4096];
         while (fgets(buffer, sizeof buffer, out)) path = buffer;
         pclose(out);
@@ -37,11 +37,11 @@ protected:
     void SetUp() override {
         ToolRun::SetUp();
         static const std::string prefix = WinePrefix();
-        ASSERT_TRUE(fs::exists(SFXPACK_EXE)) << "build the winpack preset first";
+        ASSERT_TRUE(fs::exists(SfxpackExe)) << "build the winpack preset first";
         ASSERT_TRUE(fs::exists(prefix + "/.sfx-ready")) << "run scripts/wine-prefix.sh first";
         // The tool ships as one folder with its stubs, so it finds them beside itself.
         fs::create_directories(path("tool"));
-        fs::copy_file(SFXPACK_EXE, path("tool/sfxpack.exe"));
+        fs::copy_file(SfxpackExe, path("tool/sfxpack.exe"));
         write("tool/sfxstub.exe", PeStub(0x800));
         // A fixed address layout, as for every Wine run of the tests (e2e/WineRun.cpp says why).
         tool = {"setarch", "-R", "env", "-u", "DISPLAY", "WINEPREFIX=" + prefix, "WINEDEBUG=-all", "/usr/lib/wine/wine64",
@@ -85,7 +85,7 @@ TEST_F(WindowsCommand, RoundTripWithTheStubBesideTheToolGivesTheLinuxToolsBytes)
         EXPECT_EQ(read(std::string("unpacked/") + name), read(std::string("app/") + name)) << name;
 
     // The same inputs give the same bytes on either system.
-    tool = {SFXPACK_PATH};
+    tool = {SfxpackPath};
     ASSERT_EQ(run({"create", "-o", "linux.exe", "--stub", "tool/sfxstub.exe", "--setup", "app/setup.exe", "--project",
                    "app/setup.lst", "app"}),
               0)

@@ -14,7 +14,7 @@
 set -euo pipefail
 
 imports="kernel32.dll:CloseHandle kernel32.dll:CreateDirectoryA kernel32.dll:CreateFileA
-kernel32.dll:CreateProcessA kernel32.dll:ExitProcess kernel32.dll:GetCommandLineA kernel32.dll:GetFileSize
+kernel32.dll:CreateProcessA kernel32.dll:DeleteFileA kernel32.dll:ExitProcess kernel32.dll:GetCommandLineA kernel32.dll:GetFileSize
 kernel32.dll:GetLastError kernel32.dll:GetModuleFileNameA kernel32.dll:GetModuleHandleA
 kernel32.dll:GetProcAddress kernel32.dll:GetProcessHeap kernel32.dll:GlobalAlloc kernel32.dll:GlobalFree
 kernel32.dll:GlobalHandle kernel32.dll:GlobalLock kernel32.dll:GlobalUnlock kernel32.dll:HeapAlloc

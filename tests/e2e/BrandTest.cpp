@@ -13,7 +13,7 @@ sfx::Bytes BrandedStub(const sfx::Bytes& stub) {
     version.fileVersion = version.productVersion = {3, 1, 4, 15};
     version.strings = {{"CompanyName", "Grünwald & Söhne"}};
     sfx::Bytes branded = stub;
-    sfx::Brand(branded, sfx::Branding{SampleIcon(), version});
+    sfx::Brand(branded, sfx::Branding{SampleIcon(), version, std::nullopt});
     return branded;
 }
 

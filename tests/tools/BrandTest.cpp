@@ -324,8 +324,8 @@ TEST_P(BadBranding, ExitsTwoWritingNothing) {
     write("fake.exe", PeStub(0x600));
     write("in/good.manifest", sfx::MakeManifest(sfx::ExecutionLevel::Unset));
     write("in/root.manifest", ToBytes("<assembly xmlns='urn:schemas-microsoft-com:asm.v3' manifestVersion='1.0'/>"));
-    write("in/big.manifest", ToBytes("<assembly xmlns='urn:schemas-microsoft-com:asm.v1'>" + std::string(65537 - 62, ' ') +
-                                     "</assembly>"));
+    write("in/big.manifest", ToBytes("<assembly xmlns='urn:schemas-microsoft-com:asm.v1'>" +
+                                     std::string(65537 - 62, ' ') + "</assembly>"));
     write("in/dtd.manifest", ToBytes("<!DOCTYPE a [<!ENTITY x 'y'>]><assembly/>"));
     ASSERT_EQ(create("plain.exe"), 0) << err;
     std::vector<std::string> restub = {"restub", "plain.exe", "-o", "out.exe", "--stub", "stub.exe"};
@@ -345,15 +345,20 @@ TEST(Manifest, EachLevelIsWrittenAndReadBack) {
     std::ifstream file(SFX_STUB_MANIFEST, std::ios::binary);
     Bytes stubs((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     ASSERT_EQ(sfx::MakeManifest(sfx::ExecutionLevel::Unset), stubs) << "sfxpack's copy differs from the stubs'";
-    const std::pair<sfx::ExecutionLevel, const char*> rows[] = {{sfx::ExecutionLevel::Unset, ""},
-                                                                 {sfx::ExecutionLevel::AsInvoker, "asInvoker"},
-                                                                 {sfx::ExecutionLevel::HighestAvailable, "highestAvailable"},
-                                                                 {sfx::ExecutionLevel::RequireAdministrator, "requireAdministrator"}};
+    const std::pair<sfx::ExecutionLevel, const char*> rows[] = {
+        {sfx::ExecutionLevel::Unset, ""},
+        {sfx::ExecutionLevel::AsInvoker, "asInvoker"},
+        {sfx::ExecutionLevel::HighestAvailable, "highestAvailable"},
+        {sfx::ExecutionLevel::RequireAdministrator, "requireAdministrator"}};
     for (auto [level, name] : rows) {
         Bytes manifest = sfx::MakeManifest(level);
-        std::string text(manifest.begin(), manifest.end()), trust = std::string("<trustInfo xmlns=\"urn:schemas-microsoft-com:asm.v3\"><security>"
-            "<requestedPrivileges>\n<requestedExecutionLevel level=\"") + name + "\" uiAccess=\"false\"/>\n"
-            "</requestedPrivileges></security></trustInfo>\n</assembly>\n";
+        std::string text(manifest.begin(), manifest.end()),
+            trust = std::string(
+                        "<trustInfo xmlns=\"urn:schemas-microsoft-com:asm.v3\"><security>"
+                        "<requestedPrivileges>\n<requestedExecutionLevel level=\"") +
+                    name +
+                    "\" uiAccess=\"false\"/>\n"
+                    "</requestedPrivileges></security></trustInfo>\n</assembly>\n";
         EXPECT_EQ(text, *name ? std::string(stubs.begin(), stubs.end() - 12) + trust : text) << name;
         sfx::ManifestFace face;
         EXPECT_EQ(sfx::ReadManifest(manifest, face), "") << name;
@@ -377,17 +382,24 @@ const ManifestCase ManifestRows[] = {
      "</v3:trustInfo><application xmlns='urn:schemas-microsoft-com:asm.v3'><windowsSettings><dpiAwareness>"
      "<![CDATA[PerMonitorV2]]>, system</dpiAwareness></windowsSettings></application></a:assembly>",
      "", "asInvoker"},
-    {"UnknownLevel", "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'><requestedExecutionLevel level='god'/></assembly>",
+    {"UnknownLevel",
+     "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'><requestedExecutionLevel level='god'/></assembly>",
      "unknown execution level", "god"},
     {"Unterminated", "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'><a>", "unterminated element a", ""},
     {"Mismatched", "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'></b>", "does not match <assembly>", ""},
-    {"LoneBrackets", "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'>" + std::string(5000, '<') , "expected a name", ""},
-    {"TooDeep", [] { std::string t = "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'>";
-                     for (int i = 0; i < 100; ++i) t += "<a>";
-                     return t; }(), "nested deeper than 64 elements", ""},
+    {"LoneBrackets", "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'>" + std::string(5000, '<'), "expected a name",
+     ""},
+    {"TooDeep",
+     [] {
+         std::string t = "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'>";
+         for (int i = 0; i < 100; ++i) t += "<a>";
+         return t;
+     }(),
+     "nested deeper than 64 elements", ""},
     {"UndeclaredPrefix", "<x:assembly/>", "undeclared namespace prefix in x:assembly", ""},
     {"UnknownEntity", "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'>&lol;</assembly>", "unknown entity", ""},
-    {"HugeReference", "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'>&#x110000;</assembly>", "bad character reference", ""},
+    {"HugeReference", "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'>&#x110000;</assembly>",
+     "bad character reference", ""},
     {"AttributeTwice", "<assembly a='1' a='2'/>", "attribute a given twice", ""},
     {"NotUtf8", "<assembly>\xC0\x80</assembly>", "not UTF-8", ""},
     {"Nul", std::string("<assembly>\0</assembly>", 22), "NUL", ""},
@@ -424,21 +436,27 @@ TEST_F(BrandCommand, ExecutionLevelAndManifestReachTheStubAndList) {
     expectIn(out, "\"manifest\": null,\n");
     ASSERT_EQ(create("a.exe", {"--execution-level", "requireAdministrator", "--icon", "in/app.ico"}), 0) << err;
     ASSERT_EQ(run({"list", "a.exe"}), 0) << err;
-    expectIn(out, "manifest:        execution level requireAdministrator\n"
-                  "                 supported OS: Vista, 7, 8, 8.1, 10/11\n");
+    expectIn(out,
+             "manifest:        execution level requireAdministrator\n"
+             "                 supported OS: Vista, 7, 8, 8.1, 10/11\n");
     ASSERT_EQ(run({"list", "--json", "a.exe"}), 0) << err;
-    expectIn(out, "\"manifest\": {\"executionLevel\": \"requireAdministrator\", \"uiAccess\": false, "
-                  "\"supportedOS\": [\"Vista\", \"7\", \"8\", \"8.1\", \"10/11\"], \"dpiAware\": null, "
-                  "\"dpiAwareness\": null},\n");
+    expectIn(out,
+             "\"manifest\": {\"executionLevel\": \"requireAdministrator\", \"uiAccess\": false, "
+             "\"supportedOS\": [\"Vista\", \"7\", \"8\", \"8.1\", \"10/11\"], \"dpiAware\": null, "
+             "\"dpiAwareness\": null},\n");
     // Restub writes what create does; an author's manifest replaces it whole.
     ASSERT_EQ(run({"restub", "plain.exe", "--stub", "stub.exe", "-o", "r.exe", "--execution-level",
-                   "requireAdministrator", "--icon", "in/app.ico"}), 0) << err;
+                   "requireAdministrator", "--icon", "in/app.ico"}),
+              0)
+        << err;
     EXPECT_EQ(read("r.exe"), read("a.exe"));
     write("in/own.manifest", ToBytes(ManifestRows[0].text));
-    ASSERT_EQ(run({"restub", "a.exe", "--stub", "stub.exe", "-o", "own.exe", "--manifest", "in/own.manifest"}), 0) << err;
+    ASSERT_EQ(run({"restub", "a.exe", "--stub", "stub.exe", "-o", "own.exe", "--manifest", "in/own.manifest"}), 0)
+        << err;
     ASSERT_EQ(run({"list", "own.exe"}), 0) << err;
-    expectIn(out, "manifest:        execution level asInvoker, uiAccess\n                 supported OS: none declared\n"
-                  "                 dpiAwareness: PerMonitorV2, system\n");
+    expectIn(out,
+             "manifest:        execution level asInvoker, uiAccess\n                 supported OS: none declared\n"
+             "                 dpiAwareness: PerMonitorV2, system\n");
     // A hostile manifest is a warning, and the rest of the listing stands.
     sfx::Bytes bad = read("own.exe");
     std::string text(bad.begin(), bad.end());
@@ -447,8 +465,9 @@ TEST_F(BrandCommand, ExecutionLevelAndManifestReachTheStubAndList) {
     bad[level - 2] = '<';  // <v3:requestedExecutionLeve< : no longer XML
     write("bad.exe", bad);
     ASSERT_EQ(run({"list", "bad.exe"}), 0) << err;
-    expectIn(err, "warning: resources: the manifest is damaged, and Windows will not start the installer: it is not "
-                  "well-formed XML");
+    expectIn(err,
+             "warning: resources: the manifest is damaged, and Windows will not start the installer: it is not "
+             "well-formed XML");
     expectIn(out, "manifest:        execution level decided by Windows\n");
 }
 

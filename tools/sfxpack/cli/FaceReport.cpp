@@ -21,7 +21,8 @@ static std::string ImageText(const IconFace& image) {
 
 static std::string Joined(const std::vector<std::string>& parts, const char* between, bool json) {
     std::string out;
-    for (size_t i = 0; i < parts.size(); ++i) out += (i ? between : "") + (json ? JsonString(parts[i]) : Printable(parts[i]));
+    for (size_t i = 0; i < parts.size(); ++i)
+        out += (i ? between : "") + (json ? JsonString(parts[i]) : Printable(parts[i]));
     return out;
 }
 
@@ -29,7 +30,8 @@ static std::string ManifestText(const ManifestFace& m) {
     std::string out = "manifest:        execution level " +
                       (m.level.empty() ? std::string("decided by Windows") : Printable(m.level)) +
                       (m.uiAccess ? ", uiAccess" : "") + "\n" + Indent + "supported OS: " +
-                      (m.supportedOs.empty() ? std::string("none declared") : Joined(m.supportedOs, ", ", false)) + "\n";
+                      (m.supportedOs.empty() ? std::string("none declared") : Joined(m.supportedOs, ", ", false)) +
+                      "\n";
     if (!m.dpiAware.empty()) out += Indent + std::string("dpiAware: ") + Printable(m.dpiAware) + "\n";
     if (!m.dpiAwareness.empty()) out += Indent + std::string("dpiAwareness: ") + Printable(m.dpiAwareness) + "\n";
     return out;

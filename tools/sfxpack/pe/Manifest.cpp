@@ -43,8 +43,9 @@ bool ParseExecutionLevel(const std::string& text, ExecutionLevel& level) {
 Bytes MakeManifest(ExecutionLevel level) {
     std::string text = StubManifest;
     if (level != ExecutionLevel::Unset)
-        text += std::string("<trustInfo xmlns=\"urn:schemas-microsoft-com:asm.v3\"><security><requestedPrivileges>\n"
-                            "<requestedExecutionLevel level=\"") +
+        text += std::string(
+                    "<trustInfo xmlns=\"urn:schemas-microsoft-com:asm.v3\"><security><requestedPrivileges>\n"
+                    "<requestedExecutionLevel level=\"") +
                 LevelNames[(int)level - 1] +
                 "\" uiAccess=\"false\"/>\n"
                 "</requestedPrivileges></security></trustInfo>\n";
@@ -63,7 +64,6 @@ static std::string Parse(ByteView manifest, XmlElement& root) {
         return std::string("its root element is not an assembly in the ") + AssemblyNamespace + " namespace";
     return "";
 }
-
 
 static std::string Trimmed(const std::string& text) {
     size_t first = text.find_first_not_of(" \t\r\n"), last = text.find_last_not_of(" \t\r\n");

@@ -29,7 +29,7 @@ struct ManifestFace {
     std::string level;  // as written; empty when none is requested (Windows decides)
     bool uiAccess = false;
     std::vector<std::string> supportedOs;  // names of the known ids, the others as written
-    std::string dpiAware, dpiAwareness;     // the settings' text, empty when absent
+    std::string dpiAware, dpiAwareness;    // the settings' text, empty when absent
 };
 
 // What the manifest says; empty when it reads cleanly, else what is wrong with it (the parts

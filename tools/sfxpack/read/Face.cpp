@@ -43,7 +43,8 @@ static void AddVersion(Face& face, const Resource& resource) {
 static void AddManifest(Face& face, const Resource& resource) {
     ManifestFace manifest;
     std::string why = ReadManifest(resource.data, manifest);
-    if (!why.empty()) face.problems.push_back("the manifest is damaged, and Windows will not start the installer: " + why);
+    if (!why.empty())
+        face.problems.push_back("the manifest is damaged, and Windows will not start the installer: " + why);
     face.manifest = manifest;
 }
 

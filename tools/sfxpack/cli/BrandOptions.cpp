@@ -94,8 +94,8 @@ static VersionInfo Version(const std::string& command, const BrandOptions& optio
 static std::optional<Bytes> Manifest(const std::string& command, const BrandOptions& options) {
     if (!options.executionLevel.empty() && !options.manifest.empty())
         throw Usage(command, "--execution-level and --manifest exclude each other: put the level in the manifest");
-    ExecutionLevel level;
     if (!options.executionLevel.empty()) {
+        ExecutionLevel level;
         if (!ParseExecutionLevel(options.executionLevel, level))
             throw Usage(command, "--execution-level takes asInvoker, highestAvailable or requireAdministrator, not " +
                                      Printable(options.executionLevel));

@@ -11,7 +11,7 @@ namespace sfx {
 const uint16_t ProcessManifestId = 1;
 // The largest manifest taken or read: real ones are a few KiB; this bounds the rebuilt section
 // and the reader's work on a hostile one.
-const size_t MaxManifestSize = 64 * 1024;
+const size_t MaxManifestSize = 65536;
 
 enum class ExecutionLevel { Unset, AsInvoker, HighestAvailable, RequireAdministrator };
 

@@ -73,7 +73,7 @@ rows = [
     ("  of which start-up, heap and byte routines", sums["runtime"]),
     ("import table (kernel32, user32)", sums["imports"]),
     ("relocation table", sums["relocations"]),
-    ("resources (the icon)", sums["resources"]),
+    ("resources (the icon and the manifest)", sums["resources"]),
     ("headers", headers),
     ("section padding to 512 bytes", padding),
 ]

@@ -4,6 +4,7 @@
 // cleans up. The signed case is a row of SignedTest.cpp.
 #include "e2e/Branding.h"
 #include <cstdio>
+#include "pe/Manifest.h"
 #include "write/Brand.h"
 #include "e2e/E2e.h"
 #include "support/IconSamples.h"
@@ -13,7 +14,8 @@ sfx::Bytes BrandedStub(const sfx::Bytes& stub) {
     version.fileVersion = version.productVersion = {3, 1, 4, 15};
     version.strings = {{"CompanyName", "Grünwald & Söhne"}};
     sfx::Bytes branded = stub;
-    sfx::Brand(branded, sfx::Branding{SampleIcon(), version});
+    sfx::Brand(branded,
+               sfx::Branding{SampleIcon(), version, sfx::MakeManifest(sfx::ExecutionLevel::RequireAdministrator)});
     return branded;
 }
 

@@ -1,5 +1,6 @@
-// A stub branded for the end-to-end tests: the sample icon and a version resource, through the
-// library's own branding (the command line's is tested in BrandTest.cpp).
+// A stub branded for the end-to-end tests: the sample icon, a version resource and a manifest
+// asking for administrators' rights, through the library's own branding (the command line's is
+// tested in BrandTest.cpp).
 #pragma once
 #include "write/Writer.h"
 

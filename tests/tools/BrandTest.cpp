@@ -1,12 +1,16 @@
 // Branding a stub: the .ico reader on hand-laid files, the resource section builder against
 // hand-laid bytes, the headers of a branded stub, hostile resource sections, and the options of
-// create, restub and list.
+// create, restub and list; manifests: the bytes written for each execution level, author's
+// manifests refused, and hostile ones read with a warning.
 #include <gtest/gtest.h>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include "write/Brand.h"
 #include "read/Face.h"
 #include "pe/IconGroup.h"
 #include "pe/Image.h"
+#include "pe/Manifest.h"
 #include "PackTestSupport.h"
 #include "pe/ResourceTree.h"
 #include "support/IconSamples.h"
@@ -149,7 +153,7 @@ sfx::Branding SampleBranding() {
     version.fileVersion = {1, 2, 3, 4};
     version.productVersion = {5, 6, 0, 65535};
     version.strings = {{"CompanyName", "Grünwald & Söhne"}, {"FileDescription", "Demo set-up"}};
-    return sfx::Branding{SampleIcon(), version};
+    return sfx::Branding{SampleIcon(), version, std::nullopt};
 }
 
 class BrandedHeaders : public ::testing::TestWithParam<bool> {};
@@ -387,6 +391,13 @@ const BadCase BadRows[] = {
     {"EmptyIcon", {"--icon", "in/empty.ico"}, "the icon in/empty.ico can't be used: the file is empty"},
     {"NoIconFile", {"--icon", "in/none.ico"}, "in/none.ico"},
     {"IconWithoutImages", {"--icon", "in/zero.ico"}, "it holds no images"},
+    {"UnknownLevel", {"--execution-level", "administrator"}, "--execution-level takes asInvoker, highestAvailable"},
+    {"LevelAndManifest", {"--execution-level", "asInvoker", "--manifest", "in/good.manifest"}, "exclude each other"},
+    {"ManifestNotXml", {"--manifest", "in/setup.lst"}, "in/setup.lst can't be used: it is not well-formed XML"},
+    {"ManifestWrongRoot", {"--manifest", "in/root.manifest"}, "its root element is not an assembly in the urn:"},
+    {"ManifestEmpty", {"--manifest", "in/empty.ico"}, "it is empty"},
+    {"ManifestTooBig", {"--manifest", "in/big.manifest"}, "it is 65537 bytes, over the limit of 65536"},
+    {"ManifestWithDtd", {"--manifest", "in/dtd.manifest"}, "a document type declaration is not taken"},
     {"StubWithoutResources", {"--icon", "in/app.ico", "--stub", "fake.exe"},
      "the stub fake.exe can't be branded: it has no resource section"},
 };
@@ -397,6 +408,11 @@ TEST_P(BadBranding, ExitsTwoWritingNothing) {
     write("in/empty.ico", {});
     write("in/zero.ico", {0, 0, 1, 0, 0, 0});
     write("fake.exe", PeStub(0x600));
+    write("in/good.manifest", sfx::MakeManifest(sfx::ExecutionLevel::Unset));
+    write("in/root.manifest", ToBytes("<assembly xmlns='urn:schemas-microsoft-com:asm.v3' manifestVersion='1.0'/>"));
+    write("in/big.manifest", ToBytes("<assembly xmlns='urn:schemas-microsoft-com:asm.v1'>" +
+                                     std::string(65537 - 62, ' ') + "</assembly>"));
+    write("in/dtd.manifest", ToBytes("<!DOCTYPE a [<!ENTITY x 'y'>]><assembly/>"));
     ASSERT_EQ(create("plain.exe"), 0) << err;
     std::vector<std::string> restub = {"restub", "plain.exe", "-o", "out.exe", "--stub", "stub.exe"};
     restub.insert(restub.end(), GetParam().options.begin(), GetParam().options.end());
@@ -409,5 +425,136 @@ TEST_P(BadBranding, ExitsTwoWritingNothing) {
 
 INSTANTIATE_TEST_SUITE_P(Brand, BadBranding, ::testing::ValuesIn(BadRows),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The manifest for each level: the stubs' own bytes without one, and the level read back.
+TEST(Manifest, EachLevelIsWrittenAndReadBack) {
+    std::ifstream file(StubManifestPath, std::ios::binary);
+    Bytes stubs((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(sfx::MakeManifest(sfx::ExecutionLevel::Unset), stubs) << "sfxpack's copy differs from the stubs'";
+    const std::pair<sfx::ExecutionLevel, const char*> rows[] = {
+        {sfx::ExecutionLevel::Unset, ""},
+        {sfx::ExecutionLevel::AsInvoker, "asInvoker"},
+        {sfx::ExecutionLevel::HighestAvailable, "highestAvailable"},
+        {sfx::ExecutionLevel::RequireAdministrator, "requireAdministrator"}};
+    for (auto [level, name] : rows) {
+        Bytes manifest = sfx::MakeManifest(level);
+        std::string text(manifest.begin(), manifest.end()),
+            trust = std::string(
+                        "<trustInfo xmlns=\"urn:schemas-microsoft-com:asm.v3\"><security>"
+                        "<requestedPrivileges>\n<requestedExecutionLevel level=\"") +
+                    name +
+                    "\" uiAccess=\"false\"/>\n"
+                    "</requestedPrivileges></security></trustInfo>\n</assembly>\n";
+        EXPECT_EQ(text, *name ? std::string(stubs.begin(), stubs.end() - 12) + trust : text) << name;
+        sfx::ManifestFace face;
+        EXPECT_EQ(sfx::ReadManifest(manifest, face), "") << name;
+        EXPECT_EQ(face.level, name);
+        EXPECT_EQ(face.supportedOs, (std::vector<std::string>{"Vista", "7", "8", "8.1", "10/11"}));
+        EXPECT_EQ(face.dpiAware, "");
+    }
+}
+
+struct ManifestCase {
+    const char* name;
+    std::string text;
+    const char* problem;  // empty for one that reads cleanly
+    const char* level;
+};
+const ManifestCase ManifestRows[] = {
+    {"PrefixesAndEntities",
+     "\xEF\xBB\xBF<?xml version='1.0'?><!-- c --><a:assembly xmlns:a='urn:schemas-microsoft-com:asm.v1'>"
+     "<v3:trustInfo xmlns:v3='urn:schemas-microsoft-com:asm.v3'><v3:security><v3:requestedPrivileges>"
+     "<v3:requestedExecutionLevel level='as&#73;nvoker' uiAccess=\"true\"/></v3:requestedPrivileges></v3:security>"
+     "</v3:trustInfo><application xmlns='urn:schemas-microsoft-com:asm.v3'><windowsSettings><dpiAwareness>"
+     "<![CDATA[PerMonitorV2]]>, system</dpiAwareness></windowsSettings></application></a:assembly>",
+     "", "asInvoker"},
+    {"UnknownLevel",
+     "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'><requestedExecutionLevel level='god'/></assembly>",
+     "unknown execution level", "god"},
+    {"Unterminated", "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'><a>", "unterminated element a", ""},
+    {"Mismatched", "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'></b>", "does not match <assembly>", ""},
+    {"LoneBrackets", "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'>" + std::string(5000, '<'), "expected a name",
+     ""},
+    {"TooDeep",
+     [] {
+         std::string t = "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'>";
+         for (int i = 0; i < 100; ++i) t += "<a>";
+         return t;
+     }(),
+     "nested deeper than 64 elements", ""},
+    {"UndeclaredPrefix", "<x:assembly/>", "undeclared namespace prefix in x:assembly", ""},
+    {"UnknownEntity", "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'>&lol;</assembly>", "unknown entity", ""},
+    {"HugeReference", "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'>&#x110000;</assembly>",
+     "bad character reference", ""},
+    {"AttributeTwice", "<assembly a='1' a='2'/>", "attribute a given twice", ""},
+    {"NotUtf8", "<assembly>\xC0\x80</assembly>", "not UTF-8", ""},
+    {"Nul", std::string("<assembly>\0</assembly>", 22), "NUL", ""},
+    {"TwoRoots", "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'/><assembly/>", "more after the root", ""},
+    {"TooLarge", "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'>" + std::string(70000, ' ') + "</assembly>",
+     "over the limit of 65536", ""},
+};
+
+class Manifests : public ::testing::TestWithParam<ManifestCase> {};
+
+TEST_P(Manifests, AreReadOrReportedSayingWhy) {
+    const ManifestCase& row = GetParam();
+    sfx::ManifestFace face;
+    std::string why = sfx::ReadManifest(ToBytes(row.text), face);
+    EXPECT_EQ(*row.problem ? why.find(row.problem) != std::string::npos : why.empty(), true) << why;
+    EXPECT_EQ(sfx::CheckManifest(ToBytes(row.text)).empty(), why.empty());
+    EXPECT_EQ(face.level, row.level);
+}
+
+INSTANTIATE_TEST_SUITE_P(Brand, Manifests, ::testing::ValuesIn(ManifestRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Manifest, PrefixesCdataAndSettingsReadBack) {
+    sfx::ManifestFace face;
+    ASSERT_EQ(sfx::ReadManifest(ToBytes(ManifestRows[0].text), face), "");
+    EXPECT_TRUE(face.uiAccess);
+    EXPECT_EQ(face.dpiAwareness, "PerMonitorV2, system");
+}
+
+TEST_F(BrandCommand, ExecutionLevelAndManifestReachTheStubAndList) {
+    // The test stub has no manifest: list says nothing of one.
+    ASSERT_EQ(create("plain.exe"), 0) << err;
+    ASSERT_EQ(run({"list", "--json", "plain.exe"}), 0) << err;
+    expectIn(out, "\"manifest\": null,\n");
+    ASSERT_EQ(create("a.exe", {"--execution-level", "requireAdministrator", "--icon", "in/app.ico"}), 0) << err;
+    ASSERT_EQ(run({"list", "a.exe"}), 0) << err;
+    expectIn(out,
+             "manifest:        execution level requireAdministrator\n"
+             "                 supported OS: Vista, 7, 8, 8.1, 10/11\n");
+    ASSERT_EQ(run({"list", "--json", "a.exe"}), 0) << err;
+    expectIn(out,
+             "\"manifest\": {\"executionLevel\": \"requireAdministrator\", \"uiAccess\": false, "
+             "\"supportedOS\": [\"Vista\", \"7\", \"8\", \"8.1\", \"10/11\"], \"dpiAware\": null, "
+             "\"dpiAwareness\": null},\n");
+    // Restub writes what create does; an author's manifest replaces it whole.
+    ASSERT_EQ(run({"restub", "plain.exe", "--stub", "stub.exe", "-o", "r.exe", "--execution-level",
+                   "requireAdministrator", "--icon", "in/app.ico"}),
+              0)
+        << err;
+    EXPECT_EQ(read("r.exe"), read("a.exe"));
+    write("in/own.manifest", ToBytes(ManifestRows[0].text));
+    ASSERT_EQ(run({"restub", "a.exe", "--stub", "stub.exe", "-o", "own.exe", "--manifest", "in/own.manifest"}), 0)
+        << err;
+    ASSERT_EQ(run({"list", "own.exe"}), 0) << err;
+    expectIn(out,
+             "manifest:        execution level asInvoker, uiAccess\n                 supported OS: none declared\n"
+             "                 dpiAwareness: PerMonitorV2, system\n");
+    // A hostile manifest is a warning, and the rest of the listing stands.
+    sfx::Bytes bad = read("own.exe");
+    std::string text(bad.begin(), bad.end());
+    size_t level = text.find("level='as");
+    ASSERT_NE(level, std::string::npos);
+    bad[level - 2] = '<';  // <v3:requestedExecutionLeve< : no longer XML
+    write("bad.exe", bad);
+    ASSERT_EQ(run({"list", "bad.exe"}), 0) << err;
+    expectIn(err,
+             "warning: resources: the manifest is damaged, and Windows will not start the installer: it is not "
+             "well-formed XML");
+    expectIn(out, "manifest:        execution level decided by Windows\n");
+}
 
 }  // namespace

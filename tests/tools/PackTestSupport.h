@@ -28,6 +28,7 @@ extern const char* const SfxpackPath;
 extern const char* const RegressionsDir;
 extern const char* const SfxpackExe;
 extern const char* const SourceDir;
+extern const char* const StubManifestPath;
 
 // Runs in a fresh temporary folder, removed afterwards.
 class ToolRun : public ::testing::Test {

@@ -3,6 +3,7 @@
 #include "cli/Args.h"
 #include "host/InputFile.h"
 #include "pe/IconFile.h"
+#include "pe/Manifest.h"
 #include "core/Names.h"
 #include "core/Utf16.h"
 
@@ -19,6 +20,10 @@ bool BrandOptions::read(Args& args, const std::string& option) {
         language = args.value();
     else if (option == "--version-string")
         strings.push_back(args.value());
+    else if (option == "--execution-level")
+        executionLevel = args.value();
+    else if (option == "--manifest")
+        manifest = args.value();
     else
         return false;
     return true;
@@ -85,6 +90,29 @@ static VersionInfo Version(const std::string& command, const BrandOptions& optio
     return info;
 }
 
+// The manifest asked for: sfxpack's own with the level, or the author's file, checked whole.
+static std::optional<Bytes> Manifest(const std::string& command, const BrandOptions& options) {
+    if (!options.executionLevel.empty() && !options.manifest.empty())
+        throw Usage(command, "--execution-level and --manifest exclude each other: put the level in the manifest");
+    if (!options.executionLevel.empty()) {
+        ExecutionLevel level;
+        if (!ParseExecutionLevel(options.executionLevel, level))
+            throw Usage(command, "--execution-level takes asInvoker, highestAvailable or requireAdministrator, not " +
+                                     Printable(options.executionLevel));
+        return MakeManifest(level);
+    }
+    if (options.manifest.empty()) return std::nullopt;
+    std::string shown = "the manifest " + Printable(options.manifest) + " can't be used: ";
+    int64_t size = InputSize(options.manifest);
+    if (size > (int64_t)MaxManifestSize)
+        throw Usage(command, shown + "it is " + std::to_string(size) + " bytes, over the limit of " +
+                                 std::to_string(MaxManifestSize));
+    Bytes bytes = ReadInput(options.manifest);
+    std::string why = CheckManifest(bytes);
+    if (!why.empty()) throw Usage(command, shown + why);
+    return bytes;
+}
+
 Branding BrandOptions::load(const std::string& command) const {
     Branding branding;
     if (!fileVersion.empty() || !productVersion.empty() || !language.empty() || !strings.empty()) {
@@ -95,6 +123,7 @@ Branding BrandOptions::load(const std::string& command) const {
             throw Usage(command, std::string("--version-string: ") + error.what());
         }
     }
+    branding.manifest = Manifest(command, *this);
     if (icon.empty()) return branding;
     RequireInputSize(icon, MaxIconFileSize, "the icon");
     try {

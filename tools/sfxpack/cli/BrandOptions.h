@@ -1,6 +1,6 @@
 // The options of create and restub that brand the stub: --icon, --file-version,
-// --product-version, --version-string KEY=VALUE and --version-language, each checked before any
-// large input is read.
+// --product-version, --version-string KEY=VALUE, --version-language, --execution-level and
+// --manifest, each checked before any large input is read.
 #pragma once
 #include <string>
 #include <vector>
@@ -17,7 +17,7 @@ const uint64_t MaxIconFileSize = 16u << 20;
 const size_t MaxVersionKey = 64, MaxVersionValue = 1024;
 
 struct BrandOptions {
-    std::string icon, fileVersion, productVersion, language;
+    std::string icon, fileVersion, productVersion, language, executionLevel, manifest;
     std::vector<std::string> strings;
 
     // Takes the option just read when it is one of these; false leaves it to the command.

@@ -1,4 +1,4 @@
-// Icon groups and version strings as list prints them.
+// Icon groups, version strings and the manifest as list prints them.
 #include "cli/FaceReport.h"
 #include <cstdio>
 #include "core/Names.h"
@@ -19,6 +19,24 @@ static std::string ImageText(const IconFace& image) {
            "-bit" + (image.png ? " PNG" : "") + (image.found ? "" : " (missing)");
 }
 
+static std::string Joined(const std::vector<std::string>& parts, const char* between, bool json) {
+    std::string out;
+    for (size_t i = 0; i < parts.size(); ++i)
+        out += (i ? between : "") + (json ? JsonString(parts[i]) : Printable(parts[i]));
+    return out;
+}
+
+static std::string ManifestText(const ManifestFace& m) {
+    std::string out = "manifest:        execution level " +
+                      (m.level.empty() ? std::string("decided by Windows") : Printable(m.level)) +
+                      (m.uiAccess ? ", uiAccess" : "") + "\n" + Indent + "supported OS: " +
+                      (m.supportedOs.empty() ? std::string("none declared") : Joined(m.supportedOs, ", ", false)) +
+                      "\n";
+    if (!m.dpiAware.empty()) out += Indent + std::string("dpiAware: ") + Printable(m.dpiAware) + "\n";
+    if (!m.dpiAwareness.empty()) out += Indent + std::string("dpiAwareness: ") + Printable(m.dpiAwareness) + "\n";
+    return out;
+}
+
 std::string FaceText(const Face& face) {
     std::string out;
     for (const IconGroupFace& group : face.icons) {
@@ -32,6 +50,7 @@ std::string FaceText(const Face& face) {
                ", language " + Hex4(v.language) + ", code page " + Hex4(v.codePage) + "\n";
         for (const auto& [key, value] : v.strings) out += Indent + Printable(key) + ": " + Printable(value) + "\n";
     }
+    if (face.manifest) out += ManifestText(*face.manifest);
     return out;
 }
 
@@ -51,6 +70,14 @@ static std::string VersionJson(const VersionInfo& v) {
     return out + "]}";
 }
 
+static std::string JsonOrNull(const std::string& text) { return text.empty() ? "null" : JsonString(text); }
+
+static std::string ManifestJson(const ManifestFace& m) {
+    return "{\"executionLevel\": " + JsonOrNull(m.level) + ", \"uiAccess\": " + (m.uiAccess ? "true" : "false") +
+           ", \"supportedOS\": [" + Joined(m.supportedOs, ", ", true) + "], \"dpiAware\": " + JsonOrNull(m.dpiAware) +
+           ", \"dpiAwareness\": " + JsonOrNull(m.dpiAwareness) + "}";
+}
+
 std::string FaceJson(const Face& face) {
     std::string out = "  \"icons\": [";
     for (size_t g = 0; g < face.icons.size(); ++g) {
@@ -60,6 +87,7 @@ std::string FaceJson(const Face& face) {
         out += "]}";
     }
     out += "],\n  \"version\": " + (face.version ? VersionJson(*face.version) : std::string("null")) + ",\n";
+    out += "  \"manifest\": " + (face.manifest ? ManifestJson(*face.manifest) : std::string("null")) + ",\n";
     return out;
 }
 

@@ -6,10 +6,10 @@
 
 namespace sfx {
 
-// "icon:" and "version:" lines, each ending in a newline; nothing for a face without them.
+// "icon:", "version:" and "manifest:" lines, each ending in a newline; nothing for a face without them.
 std::string FaceText(const Face& face);
 
-// The "icons" and "version" fields, each on its own line ending in ",\n".
+// The "icons", "version" and "manifest" fields, each on its own line ending in ",\n".
 std::string FaceJson(const Face& face);
 
 }  // namespace sfx

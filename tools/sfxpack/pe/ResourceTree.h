@@ -22,7 +22,7 @@ ResourceId ResourceNumber(uint16_t number);
 // A name as UTF-8, a number in decimal.
 std::string ResourceIdText(const ResourceId& id);
 
-enum ResourceType : uint16_t { ResourceIcon = 3, ResourceGroupIcon = 14, ResourceVersion = 16 };
+enum ResourceType : uint16_t { ResourceIcon = 3, ResourceGroupIcon = 14, ResourceVersion = 16, ResourceManifest = 24 };
 
 struct Resource {
     ResourceId type, name;

@@ -1,4 +1,4 @@
-// Reading an installer's icon groups and version resource through its headers.
+// Reading an installer's icon groups, version resource and manifest through its headers.
 #include "read/Face.h"
 #include <map>
 #include "pe/IconGroup.h"
@@ -39,6 +39,15 @@ static void AddVersion(Face& face, const Resource& resource) {
     face.version = info;
 }
 
+// A manifest Windows can't read stops the installer from starting at all: worth a warning.
+static void AddManifest(Face& face, const Resource& resource) {
+    ManifestFace manifest;
+    std::string why = ReadManifest(resource.data, manifest);
+    if (!why.empty())
+        face.problems.push_back("the manifest is damaged, and Windows will not start the installer: " + why);
+    face.manifest = manifest;
+}
+
 Face ReadFace(ByteView file) {
     Face face;
     PeSections pe;
@@ -64,6 +73,9 @@ Face ReadFace(ByteView file) {
         if (resource.type == ResourceNumber(ResourceGroupIcon)) AddGroup(face, icons, resource, imagesLeft);
         // The loader takes the first version resource; so does this.
         if (resource.type == ResourceNumber(ResourceVersion) && !face.version) AddVersion(face, resource);
+        if (resource.type == ResourceNumber(ResourceManifest) && resource.name == ResourceNumber(ProcessManifestId) &&
+            !face.manifest)
+            AddManifest(face, resource);
     }
     return face;
 }

@@ -1,10 +1,11 @@
 // An installer's face as Windows shows it, read from its stub's resources for list: the icon
-// groups with their images' sizes, and the version resource. Hostile bytes are reported, never
+// groups with their images' sizes, the version resource and the application manifest. Hostile bytes are reported, never
 // trusted: nothing here throws or reads outside the file.
 #pragma once
 #include <optional>
 #include <string>
 #include <vector>
+#include "pe/Manifest.h"
 #include "pe/VersionInfo.h"
 
 namespace sfx {
@@ -25,6 +26,7 @@ struct IconGroupFace {
 struct Face {
     std::vector<IconGroupFace> icons;
     std::optional<VersionInfo> version;
+    std::optional<ManifestFace> manifest;  // the one Windows reads at start-up
     std::vector<std::string> problems;
 };
 

@@ -12,10 +12,11 @@ _sfxpack() {
         --icon) mapfile -t COMPREPLY < <(compgen -f -X '!*.[iI][cC][oO]' -- "$cur"); compopt -o plusdirs 2>/dev/null; return ;;
         --version-language) mapfile -t COMPREPLY < <(compgen -W "0409/04B0 0809/04B0 0407/04B0 040C/04B0 0410/04B0 0C0A/04B0 0411/04B0" -- "$cur"); return ;;
         --version-string) mapfile -t COMPREPLY < <(compgen -S = -W "CompanyName FileDescription ProductName LegalCopyright LegalTrademarks OriginalFilename InternalName Comments" -- "$cur"); compopt -o nospace 2>/dev/null; return ;;
+        --execution-level) mapfile -t COMPREPLY < <(compgen -W "asInvoker highestAvailable requireAdministrator" -- "$cur"); return ;;
         --store|--file-version|--product-version) return ;;
     esac
     if [[ $cur == -* ]]; then
-        local options brand="--icon --file-version --product-version --version-string --version-language"
+        local options brand="--icon --file-version --product-version --version-string --version-language --execution-level --manifest"
         case ${COMP_WORDS[1]} in
             create) options="-o --output --stub --stub64 --setup --project --support --member --store --level -j --jobs --no-check -q --quiet --help $brand" ;;
             list) options="--json --help" ;;

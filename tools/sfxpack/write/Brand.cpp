@@ -7,6 +7,7 @@
 #include <tuple>
 #include "pe/IconGroup.h"
 #include "pe/Image.h"
+#include "pe/Manifest.h"
 #include "core/LittleEndian.h"
 #include "pe/PeSections.h"
 #include "pe/ResourceTree.h"
@@ -14,8 +15,8 @@
 
 namespace sfx {
 
-// A group made for a stub that has none takes the number 1 and U.S. English, as compilers do.
-const uint16_t DefaultIconLanguage = 0x0409;
+// A group or manifest made for a stub that has none takes U.S. English, as compilers do.
+const uint16_t DefaultLanguage = 0x0409;
 
 static bool PowerOfTwo(uint32_t value) { return value && !(value & (value - 1)); }
 
@@ -75,7 +76,7 @@ static std::set<uint16_t> IconsNamed(const std::vector<Resource>& resources, con
 // no other group names; the group made in its place keeps its name and language.
 static Resource TakeFirstGroup(std::vector<Resource>& resources) {
     const ResourceId groupType = ResourceNumber(ResourceGroupIcon), iconType = ResourceNumber(ResourceIcon);
-    Resource made{groupType, ResourceNumber(1), DefaultIconLanguage, 0, {}};
+    Resource made{groupType, ResourceNumber(1), DefaultLanguage, 0, {}};
     auto group = resources.end();
     for (auto it = resources.begin(); it != resources.end(); ++it)
         if (it->type == groupType &&
@@ -127,6 +128,18 @@ static void ReplaceVersion(std::vector<Resource>& resources, const VersionInfo& 
     resources.push_back({type, ResourceNumber(1), info.language, 0, data});
 }
 
+// The manifest Windows reads at start-up, in place of any the stub has, in its language.
+static void ReplaceManifest(std::vector<Resource>& resources, const Bytes& manifest) {
+    const ResourceId type = ResourceNumber(ResourceManifest), name = ResourceNumber(ProcessManifestId);
+    uint16_t language = DefaultLanguage;
+    for (const Resource& r : resources)
+        if (r.type == type && r.name == name) language = r.language;
+    resources.erase(std::remove_if(resources.begin(), resources.end(),
+                                   [&](const Resource& r) { return r.type == type && r.name == name; }),
+                    resources.end());
+    resources.push_back({type, name, language, 0, manifest});
+}
+
 // The section's new bytes in place of its old ones, and every header that tells its size.
 static void Rewrite(Bytes& stub, const PeSections& pe, const PeSection& section, const Bytes& resources) {
     uint64_t rawSize = AlignUp(resources.size(), pe.fileAlignment);
@@ -160,6 +173,7 @@ void Brand(Bytes& stub, const Branding& branding) {
     if (!why.empty()) throw BrandError("its resource section is damaged: " + why);
     if (!branding.icon.empty()) ReplaceIcon(resources, branding.icon);
     if (branding.version) ReplaceVersion(resources, *branding.version);
+    if (branding.manifest) ReplaceManifest(resources, *branding.manifest);
     Rewrite(stub, pe, section, BuildResourceSection(resources, section.virtualAddress));
 }
 

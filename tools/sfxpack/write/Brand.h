@@ -1,10 +1,11 @@
-// Branding a stub: its icon group replaced by the images of an .ico file, and a version resource
-// written, by rebuilding its resource section, which must be its last. Nothing else in the file
+// Branding a stub: its icon group replaced by the images of an .ico file, a version resource and
+// an application manifest written, by rebuilding its resource section, which must be its last. Nothing else in the file
 // moves; the headers that describe the section's size and the checksum are made to match.
 #pragma once
 #include <optional>
 #include <stdexcept>
 #include <vector>
+#include "core/Bytes.h"
 #include "pe/IconFile.h"
 #include "pe/VersionInfo.h"
 
@@ -13,7 +14,8 @@ namespace sfx {
 struct Branding {
     std::vector<IconImage> icon;         // empty: the stub's icon stays
     std::optional<VersionInfo> version;  // none: the stub's version resource, if any, stays
-    bool empty() const { return icon.empty() && !version; }
+    std::optional<Bytes> manifest;       // none: the stub's manifest, if any, stays
+    bool empty() const { return icon.empty() && !version && !manifest; }
 };
 
 struct BrandError : std::runtime_error {

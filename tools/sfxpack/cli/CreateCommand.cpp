@@ -5,6 +5,7 @@
 #include <map>
 #include "cli/Args.h"
 #include "cli/BrandOptions.h"
+#include "cli/CodePageOption.h"
 #include "cli/Commands.h"
 #include "cli/ProgressLine.h"
 #include "cli/Stubs.h"
@@ -163,6 +164,8 @@ static CreateOptions ReadCreateOptions(const Words& words) {
             o.pack.level = args.number(0, MaxLevel);
         } else if (option == "-j" || option == "--jobs") {
             o.pack.jobs = args.number(1, 256);
+        } else if (option == "--codepage") {
+            o.pack.codePage = ReadCodePage(args, "create");
         } else if (option == "--no-check") {
             args.flag();
             o.pack.keepCheck = false;
@@ -218,6 +221,7 @@ int CreateCommand(const Words& words) {
     std::string stub = options.stub.choose("create");
     Branding branding = options.brand.load("create");
     PackInputs inputs = ReadInputs(options, stub, branding);
+    EncodeNames(inputs, options.pack.codePage);
     // Written as it is packed; the file appears only once it is whole.
     OutputFile installer(options.output);
     uint64_t size;

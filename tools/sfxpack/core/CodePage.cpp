@@ -1,5 +1,6 @@
 // Names converted between UTF-8 and a Windows ANSI code page, a character at a time.
 #include "core/CodePage.h"
+#include <algorithm>
 #include <cstdio>
 #include "core/Names.h"
 
@@ -49,8 +50,10 @@ bool EncodeChar(const std::string& utf8, int codePage, std::string& bytes) {
 
 // "code pages 1250, 1252 hold it", or that none does.
 std::string WhereItFits(const std::string& utf8) {
+    std::vector<int> holding = CodePagesHolding(utf8);
+    std::sort(holding.begin(), holding.end());
     std::string pages;
-    for (int page : CodePagesHolding(utf8)) pages += (pages.empty() ? "" : ", ") + std::to_string(page);
+    for (int page : holding) pages += (pages.empty() ? "" : ", ") + std::to_string(page);
     if (pages.empty()) return "no Windows ANSI code page holds it";
     return (pages.find(',') == std::string::npos ? "code page " + pages + " holds" : "code pages " + pages + " hold") +
            " it";

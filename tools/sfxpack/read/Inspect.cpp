@@ -178,10 +178,10 @@ static void ReportMembers(ByteView file, Inspection& result) {
                                std::to_string(earlier.index) + " for both",
                            member.index);
             else
-            result.add(Severity::Warning,
-                       name + ": the name repeats entry " + std::to_string(earlier.index) +
-                           CompareRepeat(file, member, earlier, budget) + "; the stub reads only the first",
-                       member.index);
+                result.add(Severity::Warning,
+                           name + ": the name repeats entry " + std::to_string(earlier.index) +
+                               CompareRepeat(file, member, earlier, budget) + "; the stub reads only the first",
+                           member.index);
         }
         if (!member.fault.empty()) result.add(Severity::Error, name + ": " + member.fault, member.index);
     }

@@ -9,9 +9,12 @@
 #define NOTE_PATH "c:\\probe.txt"
 #endif
 
-static void Note(HANDLE out, const char* text, DWORD size) {
-    DWORD written = 0;
-    WriteFile(out, text, size, &written, NULL);
+// The note, made whole before the file is opened, so that the test never reads half of it.
+static char note[65536];
+static DWORD noted = 0;
+
+static void Note(const char* text, DWORD size) {
+    for (DWORD i = 0; i < size && noted < sizeof note; ++i) note[noted++] = text[i];
 }
 
 // Whether c:\_setup\NAME opens, NAME given in UTF-8.
@@ -27,7 +30,7 @@ static bool OpensByUnicodeName(const char* name, int size) {
     return true;
 }
 
-static void NoteNames(HANDLE out) {
+static void NoteNames() {
     HANDLE list = CreateFileA("c:\\probe-names.txt", GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     if (list == INVALID_HANDLE_VALUE) return;
     static char names[8192];
@@ -38,18 +41,20 @@ static void NoteNames(HANDLE out) {
         while (end < size && names[end] != '\n') ++end;
         if (end == begin) continue;
         const char* said = OpensByUnicodeName(names + begin, (int)(end - begin)) ? "opened " : "missing ";
-        Note(out, said, (DWORD)lstrlenA(said));
-        Note(out, names + begin, end - begin + (end < size));
+        Note(said, (DWORD)lstrlenA(said));
+        Note(names + begin, end - begin + (end < size));
     }
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const char* line = GetCommandLineA();
+    Note(line, (DWORD)lstrlenA(line));
+    Note("\n", 1);
+    NoteNames();
     HANDLE out = CreateFileA(NOTE_PATH, FILE_APPEND_DATA, 0, NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (out == INVALID_HANDLE_VALUE) return 1;
-    Note(out, line, (DWORD)lstrlenA(line));
-    Note(out, "\n", 1);
-    NoteNames(out);
+    DWORD written = 0;
+    WriteFile(out, note, noted, &written, NULL);
     CloseHandle(out);
     return 0;
 }

@@ -39,7 +39,7 @@ std::vector<std::string> StubPlaces(StubKind kind) {
 std::string FindStub(StubKind kind) {
     for (const std::string& place : StubPlaces(kind)) {
         std::error_code error;
-        if (fs::is_regular_file(place, error)) return place;
+        if (fs::is_regular_file(HostPath(place), error)) return place;
     }
     return "";
 }

@@ -16,7 +16,7 @@ want=(cmake make ccache g++ zlib1g-dev libdeflate-dev g++-mingw-w64-i686 g++-min
       bzip2 xz-utils patch)
 want_i386=()
 if [ "$need" != build ]; then
-  want+=(wine wine64 qemu-user-static)
+  want+=(wine wine64 qemu-user-static locales)
   want_i386+=(wine32:i386)
 fi
 if [ "$need" = all ]; then
@@ -60,6 +60,14 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
     echo ":qemu-i386:M::$magic:$mask:/usr/bin/qemu-i386-static:F" | $SUDO tee "$binfmt/register" >/dev/null
   fi
   /usr/lib/wine/wine --version >/dev/null 2>&1 || { echo "install-deps: Wine's 32-bit loader does not run" >&2; exit 1; }
+fi
+
+# Locales whose ANSI code pages the code-page tests run the stubs under: Wine takes its code page
+# from LC_ALL (en_US 1252, ru_RU 1251, ja_JP 932).
+if [ "$need" != build ]; then
+  for name in en_US ru_RU ja_JP; do
+    locale -a 2>/dev/null | grep -qix "$name.utf-\?8" || $SUDO localedef -i "$name" -f UTF-8 "$name.UTF-8"
+  done
 fi
 
 # zlib's source package, for the stub's inflater built for size. Without it the stub build falls

@@ -318,10 +318,14 @@ TEST_F(Command, JsonGivesNameBytesExactlyAndMethodsByName) {
     Bytes head = PeStub(0x300);
     write("odd.exe", sfx::BuildInstaller(head, {"setup.exe", "caf\xE9.lst", {}, {}, ""},
                                          {{"setup.exe", ToBytes("EXE")}, {"caf\xE9.lst", ToBytes("L")},
-                                          {"\xC3\xA9t\xC3\xA9.txt", ToBytes("T")}, {"m7.bin", ToBytes("M"), 7}}));
+                                          {"\xC3\xA9t\xC3\xA9.txt", ToBytes("T")}, {"m7.bin", ToBytes("M"), 7},
+                                          {"x\x81.txt", ToBytes("X")}}));
     run({"list", "--json", "odd.exe"});
-    for (const char* part : {"\"projectFile\": \"caf\\ufffd.lst\", \"projectFileHex\": \"636166e92e6c7374\"",
-                             "\"name\": \"\xC3\xA9t\xC3\xA9.txt\", \"nameHex\": \"c3a974c3a92e747874\"",
+    // Names are decoded from code page 1252: UTF-8 bytes read as 1252 too, as Windows reads them.
+    for (const char* part : {"\"codePage\": 1252,",
+                             "\"projectFile\": \"caf\xC3\xA9.lst\", \"projectFileHex\": \"636166e92e6c7374\"",
+                             "\"name\": \"\xC3\x83\xC2\xA9t\xC3\x83\xC2\xA9.txt\", \"nameHex\": \"c3a974c3a92e747874\"",
+                             "\"name\": \"x\xEF\xBF\xBD.txt\", \"nameHex\": \"78812e747874\"",
                              "\"method\": \"stored\", \"methodNumber\": 0, \"saving\": 0.0000",
                              "\"method\": \"method-7\", \"methodNumber\": 7"})
         expectOut(part);

@@ -44,7 +44,8 @@ protected:
         fs::copy_file(SfxpackExe, path("tool/sfxpack.exe"));
         write("tool/sfxstub.exe", PeStub(0x800));
         // A fixed address layout, as for every Wine run of the tests (e2e/WineRun.cpp says why).
-        tool = {"setarch", "-R", "env", "-u", "DISPLAY", "WINEPREFIX=" + prefix, "WINEDEBUG=-all", "/usr/lib/wine/wine64",
+        // A UTF-8 locale, so that Wine hands sfxpack.exe (whose code page is UTF-8) its words as given.
+        tool = {"setarch", "-R", "env", "-u", "DISPLAY", "LC_ALL=C.UTF-8", "WINEPREFIX=" + prefix, "WINEDEBUG=-all", "/usr/lib/wine/wine64",
                 "tool/sfxpack.exe"};
         write("app/setup.exe", TextLike(30000, 1));
         write("app/setup.lst", TextLike(400, 2));
@@ -91,6 +92,46 @@ TEST_F(WindowsCommand, RoundTripWithTheStubBesideTheToolGivesTheLinuxToolsBytes)
               0)
         << err;
     EXPECT_EQ(read("linux.exe"), read("out.exe"));
+}
+
+// Names beyond ASCII, in a single-byte and a double-byte code page: the same bytes on either
+// system, the same refusal, and extract writing the names as given.
+TEST_F(WindowsCommand, NonAsciiNamesGiveTheLinuxToolsBytesInEachCodePage) {
+    struct Row {
+        const char* page;
+        std::vector<std::string> names;
+    };
+    const Row rows[] = {
+        {"1252", {"caf\xC3\xA9.txt", "\xC3\x9F\xE2\x82\xAC\xC5\x93", "sub/na\xC3\xAFve.ini"}},    // café ß€œ naïve
+        {"932", {"\xE8\xA1\xA8\xE3\x82\xBD.txt", "\xE3\x82\xA2\xE3\x83\x82", "sub/\xE8\xA1\xA8.ini"}},  // 表ソ アヂ 表
+    };
+    for (const Row& row : rows) {
+        std::string in = std::string("in") + row.page, output = std::string("w") + row.page + ".exe";
+        write(in + "/setup.exe", TextLike(3000, 1));
+        write(in + "/setup.lst", TextLike(300, 2));
+        for (const std::string& name : row.names) write(in + "/" + name, TextLike(100, 3));
+        std::vector<std::string> words = {"create", "-q", "--codepage", row.page, "--stub", "tool/sfxstub.exe",
+                                          "--setup", in + "/setup.exe", "--project", in + "/setup.lst", in};
+        words.insert(words.begin() + 1, "-o" + output);
+        ASSERT_EQ(runWindows(words), 0) << row.page << err;
+        ASSERT_EQ(runWindows({"extract", "-q", "--codepage", row.page, "-dout" + std::string(row.page), output}), 0)
+            << err;
+        for (const std::string& name : row.names)
+            EXPECT_EQ(read("out" + std::string(row.page) + "/" + name), TextLike(100, 3)) << name;
+        std::vector<std::string> wine = tool;
+        tool = {SfxpackPath};
+        words[1] = "-olinux.exe";
+        int code = run(words);
+        tool = wine;
+        ASSERT_EQ(code, 0) << err;
+        EXPECT_EQ(read("linux.exe"), read(output)) << row.page;
+    }
+    // What neither code page holds is refused alike.
+    write("in1252/\xE8\xA1\xA8.txt", TextLike(10, 4));
+    std::vector<std::string> words = {"create", "-o", "x.exe", "--stub", "tool/sfxstub.exe", "--setup",
+                                      "in1252/setup.exe", "--project", "in1252/setup.lst", "in1252"};
+    expectFailure(runWindows(words), 2, "U+8868 '\xE8\xA1\xA8' is not in code page 1252");
+    EXPECT_FALSE(exists("x.exe"));
 }
 
 TEST_F(WindowsCommand, BadInputGetsAClearMessageAndTheDocumentedExitCode) {

@@ -1,5 +1,6 @@
 // Reading a command's words.
 #include "cli/Args.h"
+#include "cli/CodePageOption.h"
 #include "core/Names.h"
 
 namespace sfx {
@@ -77,7 +78,8 @@ int Args::number(int low, int high) {
     return result;
 }
 
-std::string OneOperand(const char* command, const std::vector<std::string>& words, bool* json, bool* quiet) {
+std::string OneOperand(const char* command, const std::vector<std::string>& words, bool* json, bool* quiet,
+                       int* codePage) {
     Args args(command, words);
     std::string path;
     while (!args.done()) {
@@ -90,6 +92,8 @@ std::string OneOperand(const char* command, const std::vector<std::string>& word
         if (json && option == "--json") {
             args.flag();
             *json = true;
+        } else if (codePage && option == "--codepage") {
+            *codePage = ReadCodePage(args, command);
         } else if (quiet && (option == "-q" || option == "--quiet")) {
             args.flag();
             *quiet = true;

@@ -41,7 +41,8 @@ private:
 };
 
 // The one operand of list and verify ("-" for standard input), with --json and -q read where
-// json and quiet are given.
-std::string OneOperand(const char* command, const std::vector<std::string>& words, bool* json, bool* quiet);
+// json and quiet are given, and --codepage where codePage is.
+std::string OneOperand(const char* command, const std::vector<std::string>& words, bool* json, bool* quiet,
+                       int* codePage = nullptr);
 
 }  // namespace sfx

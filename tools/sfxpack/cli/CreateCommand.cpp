@@ -5,10 +5,12 @@
 #include <map>
 #include "cli/Args.h"
 #include "cli/BrandOptions.h"
+#include "cli/CodePageOption.h"
 #include "cli/Commands.h"
 #include "cli/ProgressLine.h"
 #include "cli/Stubs.h"
 #include "core/Names.h"
+#include "host/HostPath.h"
 #include "host/InputFile.h"
 #include "host/OutputFile.h"
 #include "pe/Image.h"
@@ -39,7 +41,7 @@ static PackFile MemberFile(const std::string& name, const std::string& path) {
 static PackFile ReadMemberFile(const std::string& argument) {
     std::string path = PathOf(argument), name = argument.substr(0, argument.size() - path.size());
     if (!name.empty()) name.pop_back();  // the '='
-    if (name.empty()) name = std::filesystem::path(path).filename().string();
+    if (name.empty()) name = HostString(HostPath(path).filename());
     if (name.empty()) throw Usage("create", Printable(argument) + " names no file");
     return MemberFile(name, path);
 }
@@ -118,23 +120,23 @@ void RemoveStubSignature(Bytes& stub, const std::string& path) {
 static void AddFolder(const std::string& folder, const std::vector<std::string>& named, PackInputs& inputs) {
     namespace fs = std::filesystem;
     std::error_code error;
-    if (!fs::is_directory(folder, error)) throw Usage("create", Printable(folder) + " is not a folder");
+    if (!fs::is_directory(HostPath(folder), error)) throw Usage("create", Printable(folder) + " is not a folder");
     std::vector<std::pair<std::string, fs::path>> files;
-    fs::recursive_directory_iterator it(folder, error), end;
+    fs::recursive_directory_iterator it(HostPath(folder), error), end;
     for (; !error && it != end; it.increment(error)) {
         if (!it->is_regular_file(error)) continue;
-        std::string relative = it->path().lexically_relative(folder).generic_string();
+        std::string relative = HostGenericString(it->path().lexically_relative(HostPath(folder)));
         files.push_back({relative, it->path()});
     }
     if (error) throw Failure(ExitUsage, "cannot read the folder " + Printable(folder) + ": " + error.message());
     std::sort(files.begin(), files.end());
     for (const auto& file : files) {
         bool isNamed = false;
-        for (const std::string& path : named) isNamed = isNamed || fs::equivalent(path, file.second, error);
+        for (const std::string& path : named) isNamed = isNamed || fs::equivalent(HostPath(path), file.second, error);
         if (isNamed) continue;
         std::string name = file.first;
         std::replace(name.begin(), name.end(), '/', '\\');
-        PackFile member = MemberFile(name, file.second.string());
+        PackFile member = MemberFile(name, HostString(file.second));
         if (name.find('\\') == std::string::npos)
             inputs.supportFiles.push_back(std::move(member));
         else
@@ -172,6 +174,8 @@ static CreateOptions ReadCreateOptions(const Words& words) {
             o.pack.level = args.number(0, MaxLevel);
         } else if (option == "-j" || option == "--jobs") {
             o.pack.jobs = args.number(1, 256);
+        } else if (option == "--codepage") {
+            o.pack.codePage = ReadCodePage(args, "create");
         } else if (option == "--no-check") {
             args.flag();
             o.pack.keepCheck = false;
@@ -229,6 +233,7 @@ int CreateCommand(const Words& words) {
     std::string stub = options.stub.choose("create");
     Branding branding = options.brand.load("create");
     PackInputs inputs = ReadInputs(options, stub, branding);
+    EncodeNames(inputs, options.pack.codePage);
     // Written as it is packed; the file appears only once it is whole.
     OutputFile installer(options.output);
     uint64_t size;

@@ -6,8 +6,10 @@
 #include <map>
 #include <tuple>
 #include "cli/Args.h"
+#include "cli/CodePageOption.h"
 #include "cli/Commands.h"
 #include "cli/ProgressLine.h"
+#include "core/CodePage.h"
 #include "core/Names.h"
 #include "host/InputFile.h"
 #include "host/IoError.h"
@@ -26,6 +28,7 @@ struct ExtractOptions {
     std::string path;
     std::string folder = ".";
     Words patterns;
+    int codePage = DefaultCodePage;
     bool quiet = false, overwrite = false, skipExisting = false;
 };
 
@@ -47,6 +50,8 @@ ExtractOptions ReadOptions(const Words& words) {
         std::string option = args.option();
         if (option == "-d" || option == "--directory") {
             options.folder = args.value();
+        } else if (option == "--codepage") {
+            options.codePage = ReadCodePage(args, "extract");
         } else if (flags.count(option)) {
             args.flag();
             *flags.at(option) = true;
@@ -72,10 +77,16 @@ int ReportArchiveErrors(const Inspection& inspection, const std::string& path) {
 }
 
 // The members the patterns choose, all of them without patterns, each the first entry of its
-// name: the stub reads no later one. A pattern that matches nothing is a usage error.
-std::vector<const MemberEntry*> SelectMembers(const Inspection& inspection, const Words& patterns, int& code) {
+// name: the stub reads no later one. A pattern that matches nothing is a usage error. Patterns
+// come in UTF-8 and are matched in the names' code page.
+std::vector<const MemberEntry*> SelectMembers(const Inspection& inspection, Words patterns, int& code) {
     std::vector<const MemberEntry*> chosen;
     std::vector<bool> matched(patterns.size(), false);
+    for (std::string& pattern : patterns) {
+        std::string bytes, why;
+        if (!EncodeName(pattern, inspection.codePage, bytes, why)) throw Usage("extract", Printable(pattern) + ": " + why);
+        pattern = bytes;
+    }
     for (const MemberEntry& member : inspection.members) {
         if (member.readBy != member.index) continue;
         bool wanted = patterns.empty();
@@ -85,7 +96,7 @@ std::vector<const MemberEntry*> SelectMembers(const Inspection& inspection, cons
     }
     for (size_t i = 0; i < patterns.size(); ++i)
         if (!matched[i]) {
-            std::fprintf(stderr, "sfxpack: no member matches %s\n", Printable(patterns[i]).c_str());
+            std::fprintf(stderr, "sfxpack: no member matches %s\n", ShownName(patterns[i], inspection.codePage).c_str());
             code = Worse(code, ExitUsage);
         }
     return chosen;
@@ -95,10 +106,10 @@ std::vector<const MemberEntry*> SelectMembers(const Inspection& inspection, cons
 void ResolveClashes(const Inspection& inspection, std::vector<const MemberEntry*>& chosen) {
     for (const Clash& clash : FindClashes(inspection, chosen))
         for (const MemberEntry* other : clash.others) {
+            std::string survivor = ShownName(clash.survivor->name, inspection.codePage);
             std::fprintf(stderr,
                          "sfxpack: warning: %s and %s land on one path; writing %s, the one the stub leaves there\n",
-                         Printable(other->name).c_str(), Printable(clash.survivor->name).c_str(),
-                         Printable(clash.survivor->name).c_str());
+                         ShownName(other->name, inspection.codePage).c_str(), survivor.c_str(), survivor.c_str());
             chosen.erase(std::find(chosen.begin(), chosen.end(), other));
         }
 }
@@ -158,10 +169,20 @@ int Extraction::run(const std::vector<const MemberEntry*>& chosen) {
 bool Extraction::prepare(const MemberEntry& member, const std::string& name, Target& target) {
     std::vector<std::string> parts;
     std::string why;
-    if (!SafeRelativePath(member.name, parts, why)) {
+    if (!SafeRelativePath(member.name, parts, why, RunningOnWindows, options.codePage)) {
         problem(ExitDamaged, name + ": refused: " + why);
         return false;
     }
+    // The file is named in UTF-8; a byte that is no character becomes %NN, said once here.
+    bool clean = true;
+    for (std::string& part : parts) {
+        bool partClean = true;
+        part = DecodeName(part, options.codePage, Invalid::Percent, &partClean);
+        clean = clean && partClean;
+    }
+    if (!clean)
+        progress.print(stderr, "sfxpack: warning: " + name + ": bytes that are no character in code page " +
+                                   std::to_string(options.codePage) + " are written as %NN");
     if (member.fault.empty()) done += (uint64_t)member.storedSize;
     auto known = damagedStreams.find(StreamKey(member.offset, member.storedSize, member.method));
     if (known != damagedStreams.end() || !member.fault.empty()) {
@@ -186,7 +207,7 @@ bool Extraction::prepare(const MemberEntry& member, const std::string& name, Tar
 void Extraction::writeMember(const MemberEntry& member) {
     // The line stands while the member unpacks; every print takes it away first.
     if (showProgress) showProgress(done, total);
-    std::string name = Printable(member.name);
+    std::string name = ShownName(member.name, options.codePage);
     Target target;
     if (!prepare(member, name, target)) return;
     Unpacked unpacked;
@@ -229,7 +250,7 @@ int ExtractCommand(const Words& words) {
     ExtractOptions options = ReadOptions(words);
     InputFile input(options.path);
     ByteView file = input.bytes();
-    Inspection inspection = Inspect(file);
+    Inspection inspection = Inspect(file, options.codePage);
     // A look at a few bytes can map in megabytes of the file (the system maps large folios
     // whole); they are let go before the members are read.
     file.release(file.data(), file.size());

@@ -29,6 +29,15 @@ static const char* const ToolHelp =
     "FILE may be - for standard input in list, verify and extract. -q (--quiet)\n"
     "leaves only problems to print. Problems go to stderr, results to stdout.\n"
     "Names are compared as the stub compares them: ignoring the case of A-Z only.\n"
+    "\n"
+    "Code pages: the stub opens files through Windows' ANSI calls, so the bytes of a\n"
+    "name are read in the ANSI code page of the machine that runs it. --codepage N\n"
+    "(create, list, verify, extract; default 1252) is that code page: create converts\n"
+    "UTF-8 names to it and refuses a character it can't hold; the others decode.\n"
+    "  1252 Western Europe and the Americas  1250 Central Europe   1251 Cyrillic\n"
+    "  1253 Greek   1254 Turkish   1255 Hebrew   1256 Arabic   1257 Baltic\n"
+    "  1258 Vietnamese   874 Thai   932 Japanese   936 Simplified Chinese\n"
+    "  949 Korean   950 Traditional Chinese\n"
     "Exit status: 0 all sound, 1 damaged content, 2 usage error or unreadable input.\n";
 
 static const char* const CreateHelp =
@@ -58,6 +67,11 @@ static const char* const CreateHelp =
     "  -j, --jobs N      deflate on N threads (default: one per core); the bytes\n"
     "                    are the same for any N\n"
     "  --no-check        leave the Adler-32 check value off deflated members\n"
+    "  --codepage N      the ANSI code page of the machines the installer is for\n"
+    "                    (default 1252; sfxpack --help lists them): names are\n"
+    "                    converted from UTF-8, and one with a character N can't hold\n"
+    "                    is refused (exit 2, naming the code pages that hold it);\n"
+    "                    ASCII names are the same bytes in every code page\n"
     "  -q, --quiet       print nothing but problems\n"
     "  DIR               every file under the folder, in byte order of their paths:\n"
     "                    those at its top are support files, those in subfolders\n"
@@ -103,7 +117,7 @@ static const char* const CreateHelp =
     "what is appended): sign the installer instead, after branding it.\n";
 
 static const char* const ListHelp =
-    "Usage: sfxpack list FILE [--json]\n"
+    "Usage: sfxpack list FILE [--json] [--codepage N]\n"
     "Shows the set-up program, the project file and the support files, the stub's\n"
     "icon groups with each image's size, the version resource's numbers and\n"
     "strings, the manifest's execution level (or \"decided by Windows\"), supported\n"
@@ -114,8 +128,10 @@ static const char* const ListHelp =
     "sharing stored bytes, and a damaged resource section or manifest\n"
     "(\"resources: ...\", which leaves the exit status as it is).\n"
     "\n"
+    "  --codepage N  the code page names are decoded from (default 1252); bytes\n"
+    "          that are no character in it are shown as \\xNN and warned about\n"
     "  --json  the same as one JSON object on stdout, problems included. Fields:\n"
-    "          file, size, kind (installer, truncated, not-installer),\n"
+    "          file, codePage, size, kind (installer, truncated, not-installer),\n"
     "          directoryLoaded, certificateTable (a signed installer's table: offset,\n"
     "          size, padding; or null), icons (name, images: width, height,\n"
     "          bitCount, bytes, png, found), version (fileVersion, productVersion,\n"
@@ -129,13 +145,13 @@ static const char* const ListHelp =
     "          saving (0 to 1), readBy (the entry the stub reads for the name),\n"
     "          fault; problems: severity, member, text. Every name also comes as\n"
     "          NAMEHex (nameHex, setupProgramHex, ...): its bytes in hex, exact in\n"
-    "          any code page; the name itself is UTF-8, with U+FFFD for each byte\n"
-    "          that is not.\n"
+    "          any code page; the name itself is decoded to UTF-8, with U+FFFD for\n"
+    "          each byte that is no character in the code page.\n"
     "\n"
     "Exit status: 0 nothing wrong, 1 errors found, 2 not an installer or unreadable.\n";
 
 static const char* const VerifyHelp =
-    "Usage: sfxpack verify FILE [-q]\n"
+    "Usage: sfxpack verify FILE [-q] [--codepage N]\n"
     "Unpacks every member entry as the stub does (one inflate call into exactly the\n"
     "declared size) and checks the Adler-32 value where a member carries one.\n"
     "For each member it tells what the stub does (writes these bytes, shows an error\n"
@@ -145,13 +161,14 @@ static const char* const VerifyHelp =
     "writes it all the same.\n"
     "\n"
     "  -q, --quiet  show only damaged members\n"
+    "  --codepage N the code page names are shown from (default 1252)\n"
     "\n"
     "Exit status: 0 all sound, 1 damaged (always when a member the stub would use is\n"
     "proven damaged or unreadable), 2 not an installer or unreadable.\n";
 
 static const char* const ExtractHelp =
     "Usage: sfxpack extract FILE [-d DIR] [-q] [--overwrite | --skip-existing]\n"
-    "                       [NAME|GLOB]...\n"
+    "                       [--codepage N] [NAME|GLOB]...\n"
     "Writes the members, or those whose names match, under DIR (default: the\n"
     "current folder), which is created when missing. Where a name repeats, the first\n"
     "entry is written, as the stub reads it. Backslashes in names separate folders.\n"
@@ -169,6 +186,10 @@ static const char* const ExtractHelp =
     "  -q, --quiet          don't print the paths written\n"
     "  --overwrite          replace files that exist\n"
     "  --skip-existing      leave files that exist as they are, and say so\n"
+    "  --codepage N         the code page the names are in (default 1252): files are\n"
+    "                       written under the names decoded to UTF-8, each byte that\n"
+    "                       is no character in it as %NN, with a warning; NAME and\n"
+    "                       GLOB are converted to it\n"
     "\n"
     "Existing files are never replaced without --overwrite: they are named, the other\n"
     "members are still written, and the exit status is 2.\n"

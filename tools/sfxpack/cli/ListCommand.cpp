@@ -18,10 +18,11 @@ void RequireInstaller(const Inspection& inspection, const std::string& path) {
 
 int ListCommand(const Words& words) {
     bool json = false;
-    std::string path = OneOperand("list", words, &json, nullptr);
+    int codePage = DefaultCodePage;
+    std::string path = OneOperand("list", words, &json, nullptr, &codePage);
     InputFile input(path);
     ByteView file = input.bytes();
-    Inspection inspection = Inspect(file);
+    Inspection inspection = Inspect(file, codePage);
     // The stub's icon and version as Windows shows them; a damaged resource section only warns,
     // since the stub itself never reads it.
     Face face = ReadFace(file);

@@ -2,6 +2,7 @@
 #include "cli/Report.h"
 #include <cstdio>
 #include "cli/FaceReport.h"
+#include "core/CodePage.h"
 #include "core/Names.h"
 #include "stub/Format.h"
 #include "write/Restub.h"
@@ -66,12 +67,13 @@ std::string ListText(const Inspection& inspection, const std::string& path, cons
         out += ", stub " + std::to_string(ArchiveStart(inspection)) + " bytes, directory at " +
                std::to_string(inspection.directoryOffset) + "\n";
         if (inspection.certificateSize) out += "signed:          " + CertificateText(inspection) + "\n";
-        out += "set-up program:  " + Printable(inspection.setupProgram) + "\n";
-        out += "project file:    " + Printable(inspection.projectFile) + "\n";
+        const int page = inspection.codePage;
+        out += "set-up program:  " + ShownName(inspection.setupProgram, page) + "\n";
+        out += "project file:    " + ShownName(inspection.projectFile, page) + "\n";
         out += "support files:  ";
         if (inspection.supportFiles.empty()) out += " (none)\n";
         for (size_t i = 0; i < inspection.supportFiles.size(); ++i)
-            out += (i ? "                 " : " ") + Printable(inspection.supportFiles[i]) + "\n";
+            out += (i ? "                 " : " ") + ShownName(inspection.supportFiles[i], page) + "\n";
         if (face) out += FaceText(*face);
         size_t count = inspection.members.size();
         out += std::to_string(count) + " member" + (count == 1 ? "" : "s") + "\n";
@@ -85,7 +87,7 @@ std::string ListText(const Inspection& inspection, const std::string& path, cons
             out += "  " + Column(MethodText(m), 8, false);
             double saving = 0;
             out += Column(Saving(m, saving) ? Format("%.1f%%", saving * 100) : "-", 7);
-            out += "  " + Column(RoleName(m.role), 7, false) + "  " + Printable(m.name) + "\n";
+            out += "  " + Column(RoleName(m.role), 7, false) + "  " + ShownName(m.name, page) + "\n";
         }
     }
     return out;
@@ -136,26 +138,35 @@ static std::string JsonHex(const std::string& bytes) {
     return out + "\"";
 }
 
-static std::string JsonList(const std::vector<std::string>& texts, std::string (*form)(const std::string&)) {
+template <typename Form>
+static std::string JsonList(const std::vector<std::string>& texts, const Form& form) {
     std::string out = "[";
     for (size_t i = 0; i < texts.size(); ++i) out += (i ? ", " : "") + form(texts[i]);
     return out + "]";
 }
 
-// A name as the field KEY for display and KEYHex for its exact bytes.
-static std::string JsonName(const char* key, const std::string& name) {
-    return std::string("\"") + key + "\": " + JsonString(name) + ", \"" + key + "Hex\": " + JsonHex(name);
+// A name decoded from the code page, bytes that are no character in it as U+FFFD.
+static std::string JsonDecoded(const std::string& name, int codePage) {
+    return JsonString(DecodeName(name, codePage, Invalid::Replaced));
 }
 
-static std::string JsonNames(const char* key, const std::vector<std::string>& names) {
-    return std::string("  \"") + key + "\": " + JsonList(names, JsonString) + ",\n  \"" + key +
-           "Hex\": " + JsonList(names, JsonHex) + ",\n";
+// A name as the field KEY for display and KEYHex for its exact bytes.
+static std::string JsonName(const char* key, const std::string& name, int codePage) {
+    return std::string("\"") + key + "\": " + JsonDecoded(name, codePage) + ", \"" + key + "Hex\": " + JsonHex(name);
+}
+
+static std::string JsonNames(const char* key, const std::vector<std::string>& names, int codePage) {
+    return std::string("  \"") + key + "\": " +
+           JsonList(names, [codePage](const std::string& name) { return JsonDecoded(name, codePage); }) + ",\n  \"" +
+           key + "Hex\": " + JsonList(names, JsonHex) + ",\n";
 }
 
 std::string ListJson(const Inspection& inspection, const std::string& path, const Face* face) {
     bool loaded = inspection.directoryLoaded;
+    const int page = inspection.codePage;
     std::string out = "{\n";
     out += "  \"file\": " + JsonString(path) + ",\n";
+    out += "  \"codePage\": " + std::to_string(inspection.codePage) + ",\n";
     out += "  \"size\": " + std::to_string(inspection.fileSize) + ",\n";
     out += std::string("  \"kind\": \"") + KindName(inspection.kind) + "\",\n";
     out += "  \"directoryLoaded\": " + std::string(loaded ? "true" : "false") + ",\n";
@@ -169,11 +180,11 @@ std::string ListJson(const Inspection& inspection, const std::string& path, cons
     if (inspection.kind == FileKind::Installer) {
         out += "  \"directoryOffset\": " + std::to_string(inspection.directoryOffset) + ",\n";
         if (loaded) out += "  \"stubSize\": " + std::to_string(ArchiveStart(inspection)) + ",\n";
-        out += "  " + JsonName("setupProgram", inspection.setupProgram) + ",\n";
-        out += "  " + JsonName("projectFile", inspection.projectFile) + ",\n";
-        out += JsonNames("supportFiles", inspection.supportFiles);
-        out += JsonNames("furtherNames", inspection.extraNames);
-        out += "  " + JsonName("finalText", inspection.extraText) + ",\n";
+        out += "  " + JsonName("setupProgram", inspection.setupProgram, page) + ",\n";
+        out += "  " + JsonName("projectFile", inspection.projectFile, page) + ",\n";
+        out += JsonNames("supportFiles", inspection.supportFiles, page);
+        out += JsonNames("furtherNames", inspection.extraNames, page);
+        out += "  " + JsonName("finalText", inspection.extraText, page) + ",\n";
     }
     out += "  \"members\": [";
     for (size_t i = 0; i < inspection.members.size(); ++i) {
@@ -182,7 +193,7 @@ std::string ListJson(const Inspection& inspection, const std::string& path, cons
         double saving = 0;
         bool known = Saving(m, saving);
         out += std::string(i ? "," : "") + "\n    {\"index\": " + std::to_string(m.index) + ", " +
-               JsonName("name", m.name) + ", \"use\": \"" + RoleName(m.role) +
+               JsonName("name", m.name, page) + ", \"use\": \"" + RoleName(m.role) +
                "\", \"offset\": " + number(m.offset, m.complete) + ", \"stored\": " + number(m.storedSize, m.complete) +
                ", \"unpacked\": " + number(m.unpackedSize, m.unpackedSize >= 0) +
                ", \"method\": " + (m.complete ? "\"" + MethodText(m) + "\"" : std::string("null")) +

@@ -1,7 +1,7 @@
 // What `list` prints: the named files and the member table, as text for people (the problems
 // found go to stderr apart) or as JSON for programs, problems included. In JSON every name comes
-// twice: as UTF-8 for display, each byte that is not valid UTF-8 shown as U+FFFD, and as hex
-// digits of its bytes, which keep names in any Windows code page exactly.
+// twice: decoded from the code page given ("codePage") to UTF-8, each byte that is no character
+// in it shown as U+FFFD, and as hex digits of its bytes, which keep the name exactly.
 #pragma once
 #include <string>
 #include "read/Face.h"

@@ -8,6 +8,7 @@
 #include "cli/Commands.h"
 #include "cli/Stubs.h"
 #include "core/Names.h"
+#include "host/HostPath.h"
 #include "host/IoError.h"
 
 namespace sfx {
@@ -21,7 +22,7 @@ static bool AsksForHelp(const Words& words) {
 static void PrintStub(const char* label, StubKind kind) {
     std::string path = FindStub(kind);
     std::error_code error;
-    uintmax_t size = path.empty() ? 0 : std::filesystem::file_size(path, error);
+    uintmax_t size = path.empty() ? 0 : std::filesystem::file_size(HostPath(path), error);
     if (path.empty() || error)
         std::printf("%-15s none found (name one with --stub)\n", label);
     else

@@ -1,5 +1,6 @@
 // Finding the default stub.
 #include "cli/Stubs.h"
+#include "host/HostPath.h"
 #include <filesystem>
 #include "cli/Args.h"
 #include "core/Names.h"
@@ -18,10 +19,10 @@ std::vector<std::string> StubPlaces(StubKind kind) {
     std::vector<fs::path> places;
     std::string folder = ProgramFolder();
     if (!folder.empty()) {
-        places.push_back(fs::path(folder) / ".." / "share" / "sfx" / name);
+        places.push_back(HostPath(folder) / ".." / "share" / "sfx" / name);
 #ifdef _WIN32
         // On Windows the tool and its stubs usually ship as one folder.
-        places.push_back(fs::path(folder) / name);
+        places.push_back(HostPath(folder) / name);
 #endif
     }
 #ifdef SFX_BUNDLED_STUBS
@@ -31,14 +32,14 @@ std::vector<std::string> StubPlaces(StubKind kind) {
     places.push_back(fs::path(SFX_PRESET_BUILDS) / preset / name);
 #endif
     std::vector<std::string> paths;
-    for (const fs::path& place : places) paths.push_back(place.lexically_normal().string());
+    for (const fs::path& place : places) paths.push_back(HostString(place.lexically_normal()));
     return paths;
 }
 
 std::string FindStub(StubKind kind) {
     for (const std::string& place : StubPlaces(kind)) {
         std::error_code error;
-        if (fs::is_regular_file(place, error)) return place;
+        if (fs::is_regular_file(HostPath(place), error)) return place;
     }
     return "";
 }

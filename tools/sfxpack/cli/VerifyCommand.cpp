@@ -4,6 +4,7 @@
 #include "cli/Commands.h"
 #include "cli/ProgressLine.h"
 #include "cli/Report.h"
+#include "core/CodePage.h"
 #include "core/Names.h"
 #include "host/InputFile.h"
 #include "read/Inspect.h"
@@ -13,10 +14,11 @@ namespace sfx {
 
 int VerifyCommand(const Words& words) {
     bool quiet = false;
-    std::string path = OneOperand("verify", words, nullptr, &quiet);
+    int codePage = DefaultCodePage;
+    std::string path = OneOperand("verify", words, nullptr, &quiet, &codePage);
     InputFile input(path);
     ByteView file = input.bytes();
-    Inspection inspection = Inspect(file);
+    Inspection inspection = Inspect(file, codePage);
     file.release(file.data(), file.size());  // what the look at the directory mapped in
     RequireInstaller(inspection, path);
     VerifyReport report;
@@ -29,7 +31,7 @@ int VerifyCommand(const Words& words) {
         const MemberEntry& member = inspection.members[(size_t)check.index];
         damaged += !check.sound;
         if (quiet && check.sound) continue;
-        std::printf("%-7s  %s: %s\n", check.sound ? "ok" : "DAMAGED", Printable(member.name).c_str(),
+        std::printf("%-7s  %s: %s\n", check.sound ? "ok" : "DAMAGED", ShownName(member.name, codePage).c_str(),
                     check.detail.c_str());
         for (const std::string& note : check.notes)
             if (!quiet) std::printf("         note: %s\n", note.c_str());

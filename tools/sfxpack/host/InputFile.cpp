@@ -1,5 +1,6 @@
 // Inputs: sizes through the C++ library, mappings and streams through the system's backend.
 #include "host/InputFile.h"
+#include "host/HostPath.h"
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,11 +16,11 @@ namespace fs = std::filesystem;
 int64_t InputSize(const std::string& path) {
     if (path == "-") return -1;
     std::error_code error;
-    fs::file_status status = fs::status(path, error);
+    fs::file_status status = fs::status(HostPath(path), error);
     if (error) throw IoError("cannot read " + Printable(path) + ": " + error.message());
     if (fs::is_directory(status)) throw IoError("cannot read " + Printable(path) + ": it is a folder");
     if (!fs::is_regular_file(status)) return -1;  // a pipe or device: its size shows only as it is read
-    uintmax_t size = fs::file_size(path, error);
+    uintmax_t size = fs::file_size(HostPath(path), error);
     return error ? -1 : (int64_t)size;
 }
 

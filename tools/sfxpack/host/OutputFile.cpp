@@ -1,6 +1,7 @@
 // Outputs: a temporary file beside the target, flushed and renamed into place; the platform's
 // part (exclusive creation, the sync and the rename) is the backend's.
 #include "host/OutputFile.h"
+#include "host/HostPath.h"
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -20,7 +21,7 @@ OutputFile::OutputFile(const std::string& target) : path(target) {
         return;
     }
     std::error_code error;
-    fs::file_status status = fs::status(path, error);
+    fs::file_status status = fs::status(HostPath(path), error);
     if (fs::exists(status) && !fs::is_regular_file(status)) {
         // A device or pipe (say /dev/stdout) can't be replaced, only written to.
         if (fs::is_directory(status)) throw IoError("cannot create " + Printable(path) + ": it is a folder");
@@ -31,14 +32,14 @@ OutputFile::OutputFile(const std::string& target) : path(target) {
         return;
     }
     // A link is followed: the file it leads to is the one replaced, and the link stays.
-    if (fs::is_symlink(fs::symlink_status(path, error))) {
-        fs::path resolved = fs::weakly_canonical(path, error);
-        if (!error) path = resolved.string();
+    if (fs::is_symlink(fs::symlink_status(HostPath(path), error))) {
+        fs::path resolved = fs::weakly_canonical(HostPath(path), error);
+        if (!error) path = HostString(resolved);
     }
     createTemporary();
     // A file replaced keeps its permissions, as it would if written over in place.
-    fs::file_status old = fs::status(path, error);
-    if (!error && fs::is_regular_file(old)) fs::permissions(temporary, old.permissions(), error);
+    fs::file_status old = fs::status(HostPath(path), error);
+    if (!error && fs::is_regular_file(old)) fs::permissions(HostPath(temporary), old.permissions(), error);
 }
 
 void OutputFile::openStandardOutput() {
@@ -51,13 +52,13 @@ void OutputFile::openStandardOutput() {
 // A name of our own beside the target, so the rename stays on one file system; never a file
 // that is there already.
 void OutputFile::createTemporary() {
-    fs::path place(path);
-    std::string base = place.filename().string();
+    fs::path place = HostPath(path);
+    std::string base = HostString(place.filename());
     fs::path folder = place.parent_path();
     for (int attempt = 0; attempt < 100 && !file; ++attempt) {
         char suffix[32];
         std::snprintf(suffix, sizeof suffix, ".sfxpack-%d-%d.tmp", ProcessId(), attempt);
-        temporary = (folder / ("." + base.substr(0, 200) + suffix)).string();
+        temporary = HostString(folder / HostPath("." + base.substr(0, 200) + suffix));
         errno = 0;
         file = CreateExclusive(temporary);
         if (!file && errno != EEXIST) break;
@@ -113,7 +114,7 @@ void OutputFile::moveIntoPlace(bool replace) {
     bool closed = std::fclose(closing) == 0;
     if (!closed) why = SystemError();
     std::error_code error;
-    bool taken = closed && !replace && fs::symlink_status(path, error).type() != fs::file_type::not_found;
+    bool taken = closed && !replace && fs::symlink_status(HostPath(path), error).type() != fs::file_type::not_found;
     if (!closed || taken || !MoveIntoPlace(temporary, path, replace, why)) {
         std::remove(temporary.c_str());
         throw IoError("cannot write " + Printable(path) + ": " + why);

@@ -3,6 +3,7 @@
 #include "host/OutputFolder.h"
 #include "core/Names.h"
 #include "core/Why.h"
+#include "host/HostPath.h"
 #include "host/IoError.h"
 
 namespace sfx {
@@ -26,14 +27,14 @@ void OutputFolder::make() {
     std::error_code error;
     makeMissing(root, error);
     if (error || !fs::is_directory(root))
-        throw IoError("cannot create the folder " + Printable(root.string()) + ": " +
+        throw IoError("cannot create the folder " + Printable(HostString(root)) + ": " +
                       (error ? error.message() : std::string("a file is in the way")));
 }
 
 bool OutputFolder::prepare(const std::vector<std::string>& parts, Target& target, std::string& why) {
     // Checked before any folder is made: a name the system can't take leaves nothing behind.
     const size_t MaxPart = 255, MaxPath = 4000;
-    size_t length = root.string().size();
+    size_t length = HostString(root).size();
     for (const std::string& part : parts) length += part.size() + 1;
     for (const std::string& part : parts)
         if (part.size() > MaxPart || length > MaxPath)
@@ -42,15 +43,15 @@ bool OutputFolder::prepare(const std::vector<std::string>& parts, Target& target
     fs::path path = root;
     std::error_code error;
     for (size_t i = 0; i < parts.size(); ++i) {
-        path /= fs::path(parts[i]);
+        path /= HostPath(parts[i]);
         if (fs::is_symlink(fs::symlink_status(path, error)))
-            return Refuse(why, "refused: " + Printable(path.string()) + " is a symbolic link");
+            return Refuse(why, "refused: " + Printable(HostString(path)) + " is a symbolic link");
         if (i + 1 < parts.size() && !fs::is_directory(path, error)) {
             makeMissing(path, error);
-            if (error) throw IoError("cannot create the folder " + Printable(path.string()) + ": " + error.message());
+            if (error) throw IoError("cannot create the folder " + Printable(HostString(path)) + ": " + error.message());
         }
     }
-    target.path = path.string();
+    target.path = HostString(path);
     fs::file_status existing = fs::symlink_status(path, error);
     if (fs::is_directory(existing)) throw IoError("cannot write it: " + Printable(target.path) + " is a folder");
     target.exists = fs::exists(existing);

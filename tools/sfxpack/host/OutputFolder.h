@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <vector>
+#include "host/HostPath.h"
 
 namespace sfx {
 
@@ -15,7 +16,7 @@ struct Target {
 
 class OutputFolder {
 public:
-    explicit OutputFolder(const std::string& folder) : root(folder) {}
+    explicit OutputFolder(const std::string& folder) : root(HostPath(folder)) {}
 
     // Makes the folder and any missing above it; throws IoError.
     void make();

@@ -1,6 +1,7 @@
 // Finding names that land on one path, and names Windows refuses.
 #include "read/Clashes.h"
 #include <map>
+#include "core/CodePage.h"
 #include "core/Names.h"
 #include "read/SafePath.h"
 
@@ -20,7 +21,7 @@ std::vector<Clash> FindClashes(const Inspection& inspection, const std::vector<c
     std::map<std::string, std::vector<const MemberEntry*>> byPath;
     std::vector<std::string> order;
     for (const MemberEntry* member : entries) {
-        std::string key = PathKey(member->name);
+        std::string key = PathKey(member->name, inspection.codePage);
         if (key.empty()) continue;
         auto& group = byPath[key];
         if (group.empty()) order.push_back(key);
@@ -47,21 +48,29 @@ std::vector<Clash> FindClashes(const Inspection& inspection, const std::vector<c
 }
 
 void AddNameWarnings(Inspection& inspection) {
+    const int page = inspection.codePage;
     std::vector<const MemberEntry*> firsts;
     for (const MemberEntry& member : inspection.members) {
         if (member.readBy != member.index) continue;
         firsts.push_back(&member);
-        std::string why;
-        if (!WindowsCanCreate(member.name, why))
-            inspection.add(Severity::Warning, Printable(member.name) + ": Windows can't create this name: " + why,
+        std::string why, shown = ShownName(member.name, page);
+        if (!WindowsCanCreate(member.name, why, page))
+            inspection.add(Severity::Warning, shown + ": Windows can't create this name: " + why, member.index);
+        bool clean = true;
+        std::string written = DecodeName(member.name, page, Invalid::Percent, &clean);
+        if (!clean)
+            inspection.add(Severity::Warning,
+                           shown + ": the name holds bytes that are no character in code page " +
+                               std::to_string(page) + " (shown as \\xNN; extract writes it as " +
+                               Printable(written) + ")",
                            member.index);
     }
     for (const Clash& clash : FindClashes(inspection, firsts))
         for (const MemberEntry* other : clash.others)
             inspection.add(Severity::Warning,
-                           Printable(other->name) + " and " + Printable(clash.survivor->name) +
+                           ShownName(other->name, page) + " and " + ShownName(clash.survivor->name, page) +
                                " land on one path (they differ only in separators, \".\" parts or case); " +
-                               Printable(clash.survivor->name) + " is the one left there",
+                               ShownName(clash.survivor->name, page) + " is the one left there",
                            other->index);
 }
 

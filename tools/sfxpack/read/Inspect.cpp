@@ -3,6 +3,7 @@
 #include "read/Inspect.h"
 #include <algorithm>
 #include <unordered_map>
+#include "core/CodePage.h"
 #include "core/Names.h"
 #include "core/Why.h"
 #include "pe/Image.h"
@@ -122,7 +123,7 @@ static void CheckNamedFile(Inspection& result, const FirstEntries& first, const 
                            const char* what) {
     auto it = first.find(NameKey(name));
     if (it == first.end()) {
-        std::string shown = name.empty() ? "\"\"" : Printable(name);
+        std::string shown = name.empty() ? "\"\"" : ShownName(name, result.codePage);
         result.add(Severity::Error, std::string("the ") + what + " " + shown + " is not among the members");
         return;
     }
@@ -131,11 +132,11 @@ static void CheckNamedFile(Inspection& result, const FirstEntries& first, const 
     // The stub builds paths and the set-up program's command line from these names as they are.
     if (name.find(':') != std::string::npos)
         result.add(Severity::Warning,
-                   std::string("the ") + what + " " + Printable(name) +
+                   std::string("the ") + what + " " + ShownName(name, result.codePage) +
                        " holds a colon: the stub writes it to that path rather than into " + SetupFolderPath.path);
     if (role != Role::SupportFile && name.find(' ') != std::string::npos)
         result.add(Severity::Warning,
-                   std::string("the ") + what + " " + Printable(name) +
+                   std::string("the ") + what + " " + ShownName(name, result.codePage) +
                        " holds a blank: the stub passes it unquoted on the set-up program's command line");
 }
 
@@ -153,21 +154,34 @@ static const char* CompareRepeat(ByteView file, const MemberEntry& a, const Memb
     return same ? " (same bytes)" : " with different bytes";
 }
 
+// Two names the stub takes for one (their NameKeys match) that Windows keeps apart.
+static bool FoldedOnlyByTheStub(const std::string& a, const std::string& b, int codePage) {
+    return CharKey(a.substr(0, a.find('\0')), codePage) != CharKey(b.substr(0, b.find('\0')), codePage);
+}
+
 static void ReportMembers(ByteView file, Inspection& result) {
     uint64_t budget = 4 * (uint64_t)file.size() + (1u << 20);
     for (const MemberEntry& member : result.members) {
-        std::string name = Printable(member.name);
+        std::string name = ShownName(member.name, result.codePage);
         if (member.name.find('\0') != std::string::npos)
             result.add(Severity::Warning,
                        "the member name " + name + " holds a zero byte: the stub sees only " +
-                           Printable(member.name.substr(0, member.name.find('\0'))),
+                           ShownName(member.name.substr(0, member.name.find('\0')), result.codePage),
                        member.index);
         if (member.readBy != member.index) {
             const MemberEntry& earlier = result.members[(size_t)member.readBy];
-            result.add(Severity::Warning,
-                       name + ": the name repeats entry " + std::to_string(earlier.index) +
-                           CompareRepeat(file, member, earlier, budget) + "; the stub reads only the first",
-                       member.index);
+            if (FoldedOnlyByTheStub(member.name, earlier.name, result.codePage))
+                result.add(Severity::Warning,
+                           name + " and " + ShownName(earlier.name, result.codePage) +
+                               " are different names, but the stub folds A-Z bytes even where they are the second "
+                               "byte of a character, and takes them for one: it reads only entry " +
+                               std::to_string(earlier.index) + " for both",
+                           member.index);
+            else
+                result.add(Severity::Warning,
+                           name + ": the name repeats entry " + std::to_string(earlier.index) +
+                               CompareRepeat(file, member, earlier, budget) + "; the stub reads only the first",
+                           member.index);
         }
         if (!member.fault.empty()) result.add(Severity::Error, name + ": " + member.fault, member.index);
     }
@@ -178,7 +192,7 @@ static void CheckFurtherNames(Inspection& result, const FirstEntries& first) {
     size_t strays = 0;
     for (const std::string& name : result.extraNames) {
         if (first.count(NameKey(name))) continue;
-        if (++strays <= 5) listed += (listed.empty() ? "" : ", ") + Printable(name);
+        if (++strays <= 5) listed += (listed.empty() ? "" : ", ") + ShownName(name, result.codePage);
     }
     if (strays)
         result.add(Severity::Warning, std::to_string(strays) + " further name" + (strays == 1 ? " is" : "s are") +
@@ -256,8 +270,9 @@ static void InspectArchive(ByteView file, ByteView archive, Inspection& result) 
     ReportMembers(archive, result);
 }
 
-Inspection Inspect(ByteView file) {
+Inspection Inspect(ByteView file, int codePage) {
     Inspection result;
+    result.codePage = codePage;
     result.fileSize = result.archiveEnd = file.size();
     result.imageEnd = ImageEnd(file);
     if (file.size() >= TrailerSize && Get32(file, file.size() - 4) == ArchiveSignature) {

@@ -3,12 +3,14 @@
 // input.
 #pragma once
 #include "core/Bytes.h"
+#include "core/CodePage.h"
 #include "read/Inspection.h"
 
 namespace sfx {
 
 // The trailer is looked for as the stub looks: at the end of the file, else before the
-// certificate table of a signed file. Members must lie before the trailer's end.
-Inspection Inspect(ByteView file);
+// certificate table of a signed file. Members must lie before the trailer's end. Names are
+// shown, and checked against Windows' rules, as characters of the code page given.
+Inspection Inspect(ByteView file, int codePage = DefaultCodePage);
 
 }  // namespace sfx

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include "core/CodePage.h"
 
 namespace sfx {
 
@@ -41,6 +42,7 @@ struct MemberEntry {
 };
 
 struct Inspection {
+    int codePage = DefaultCodePage;  // the ANSI code page the names are read in
     FileKind kind = FileKind::NotInstaller;
     uint64_t fileSize = 0;
     int64_t imageEnd = -1;  // end of the executable image, -1 when the file is no PE

@@ -17,30 +17,46 @@ static bool IsDeviceName(const std::string& part) {
            base[3] >= '1' && base[3] <= '9';
 }
 
-// Whether Windows creates a file or folder of this one part of a name as it stands.
-static bool WindowsTakesPart(const std::string& part, std::string& why) {
-    for (unsigned char c : part) {
+// Whether Windows creates a file or folder of this one part of a name as it stands. Dots,
+// blanks and controls are never the second byte of a character, so only the forbidden
+// characters are looked for a character at a time.
+static bool WindowsTakesPart(const std::string& part, std::string& why, int codePage) {
+    for (size_t i = 0, size; i < part.size(); i += size) {
+        size = CharSize(part, i, codePage);
+        unsigned char c = (unsigned char)part[i];
+        if (size == 2) continue;
         if (c < 0x20) return Refuse(why, "it holds a control character");
         if (std::string("<>\"|?*").find((char)c) != std::string::npos)
             return Refuse(why, std::string("it holds '") + (char)c + "', which Windows forbids in names");
     }
-    if (IsDeviceName(part)) return Refuse(why, "\"" + Printable(part) + "\" is a device name on Windows");
+    std::string shown = "\"" + ShownName(part, codePage) + "\"";
+    if (IsDeviceName(part)) return Refuse(why, shown + " is a device name on Windows");
     if (!part.empty() && part != "." && part != ".." && (part.back() == '.' || part.back() == ' '))
-        return Refuse(why, "\"" + Printable(part) + "\" ends in a dot or blank, which Windows drops");
+        return Refuse(why, shown + " ends in a dot or blank, which Windows drops");
     return true;
 }
 
-bool WindowsCanCreate(const std::string& name, std::string& why) {
-    size_t begin = 0;
-    for (size_t end = 0; end <= name.size(); ++end) {
-        if (end < name.size() && name[end] != '/' && name[end] != '\\') continue;
-        if (!WindowsTakesPart(name.substr(begin, end - begin), why)) return false;
-        begin = end + 1;
+// The parts between separators, split a character at a time; empty ones kept.
+static std::vector<std::string> SplitParts(const std::string& name, int codePage) {
+    std::vector<std::string> parts(1);
+    for (size_t i = 0, size; i < name.size(); i += size) {
+        size = CharSize(name, i, codePage);
+        if (size == 1 && (name[i] == '/' || name[i] == '\\'))
+            parts.emplace_back();
+        else
+            parts.back().append(name, i, size);
     }
+    return parts;
+}
+
+bool WindowsCanCreate(const std::string& name, std::string& why, int codePage) {
+    for (const std::string& part : SplitParts(name, codePage))
+        if (!WindowsTakesPart(part, why, codePage)) return false;
     return true;
 }
 
-bool SafeRelativePath(const std::string& name, std::vector<std::string>& parts, std::string& why, bool windowsRules) {
+bool SafeRelativePath(const std::string& name, std::vector<std::string>& parts, std::string& why, bool windowsRules,
+                      int codePage) {
     parts.clear();
     // A name refused leaves no parts behind.
     auto refuse = [&](const std::string& reason) {
@@ -50,29 +66,24 @@ bool SafeRelativePath(const std::string& name, std::vector<std::string>& parts, 
     if (name.find('\0') != std::string::npos) return refuse("the name holds a zero byte");
     if (name.find(':') != std::string::npos) return refuse("the name holds a drive letter or colon");
     if (!name.empty() && (name[0] == '/' || name[0] == '\\')) return refuse("the name is an absolute path");
-    std::string part;
-    for (size_t i = 0; i <= name.size(); ++i) {
-        if (i < name.size() && name[i] != '/' && name[i] != '\\') {
-            part += name[i];
-            continue;
-        }
+    std::vector<std::string> split = SplitParts(name, codePage);
+    for (const std::string& part : split) {
         // Windows drops trailing dots and blanks, so "..." or ". ." would climb up there too.
         if (part.size() >= 2 && part.find_first_not_of(". ") == std::string::npos)
             return refuse("the name holds a \"..\" part");
-        if (windowsRules && !WindowsTakesPart(part, why)) return refuse(why);
+        if (windowsRules && !WindowsTakesPart(part, why, codePage)) return refuse(why);
         if (!part.empty() && part != ".") parts.push_back(part);
-        part.clear();
     }
     if (parts.empty()) return refuse("the name has no file part");
-    if (name.back() == '/' || name.back() == '\\') return refuse("the name ends in a separator");
+    if (split.back().empty()) return refuse("the name ends in a separator");
     return true;
 }
 
-std::string PathKey(const std::string& name) {
+std::string PathKey(const std::string& name, int codePage) {
     std::vector<std::string> parts;
     std::string why, key;
-    if (!SafeRelativePath(name, parts, why)) return "";
-    for (const std::string& part : parts) key += (key.empty() ? "" : "/") + NameKey(part);
+    if (!SafeRelativePath(name, parts, why, RunningOnWindows, codePage)) return "";
+    for (const std::string& part : parts) key += (key.empty() ? "" : "/") + CharKey(part, codePage);
     return key;
 }
 

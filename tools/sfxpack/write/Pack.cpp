@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <set>
+#include <map>
 #include "core/Names.h"
 #include "host/InputFile.h"
 #include "host/IoError.h"
@@ -45,7 +45,7 @@ MemberPlan PlanFor(const PackFile& file, const PackOptions& options) {
     MemberPlan plan;
     plan.size = file.size();
     // A deflated member declares its size in 32 signed bits.
-    if (plan.size > INT32_MAX) throw PackError(Printable(file.name) + " is over 2 GiB");
+    if (plan.size > INT32_MAX) throw PackError(ShownName(file.name, options.codePage) + " is over 2 GiB");
     for (const std::string& glob : options.storeGlobs) plan.deflate = plan.deflate && !MatchGlob(glob, file.name);
     if (file.path.empty())
         plan.open = [&file] { return std::make_shared<HeldBytes>(file.data); };
@@ -111,17 +111,24 @@ private:
 };
 
 // The members in table order, their names checked as the stub will compare them.
-std::vector<const PackFile*> CheckedMembers(const PackInputs& inputs) {
+std::vector<const PackFile*> CheckedMembers(const PackInputs& inputs, int codePage) {
     std::vector<const PackFile*> files{&inputs.setupProgram, &inputs.projectFile};
     for (const PackFile& file : inputs.supportFiles) files.push_back(&file);
     for (const PackFile& file : inputs.others) files.push_back(&file);
     // The stub finds members by name, first match wins: a second file under the same name
     // would never be read.
-    std::set<std::string> keys;
+    std::map<std::string, const std::string*> keys;
     for (const PackFile* file : files) {
         if (NameKey(file->name).empty()) throw PackError("a member name is empty");
-        if (!keys.insert(NameKey(file->name)).second)
-            throw PackError("two members are named " + Printable(file->name) + " (names are compared ignoring case)");
+        auto [it, added] = keys.emplace(NameKey(file->name), &file->name);
+        if (added) continue;
+        const std::string& earlier = *it->second;
+        if (CharKey(earlier, codePage) != CharKey(file->name, codePage))
+            throw PackError(ShownName(earlier, codePage) + " and " + ShownName(file->name, codePage) +
+                            " are different names, but the stub folds A-Z bytes even where they are the second byte "
+                            "of a character, and would take them for one");
+        throw PackError("two members are named " + ShownName(file->name, codePage) +
+                        " (names are compared ignoring case)");
     }
     return files;
 }
@@ -143,7 +150,7 @@ struct Tables {
 
 uint64_t WriteInstaller(const PackInputs& inputs, const PackOptions& options, const ByteSink& out,
                         const ProgressFn& progress) {
-    std::vector<const PackFile*> files = CheckedMembers(inputs);
+    std::vector<const PackFile*> files = CheckedMembers(inputs, options.codePage);
     std::vector<MemberPlan> plans;
     uint64_t total = 0, done = 0, written = 0;
     for (const PackFile* file : files) {

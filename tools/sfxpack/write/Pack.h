@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+#include "core/CodePage.h"
 #include "core/Progress.h"
 #include "write/Encoder.h"
 #include "write/Writer.h"
@@ -33,6 +34,7 @@ struct PackOptions {
     int jobs = 0;                         // threads deflating; 0 for one per core
     size_t pieceSize = 16u << 20;         // larger members are deflated in pieces of this size
     EncoderKind encoder = EncoderKind::Best;
+    int codePage = DefaultCodePage;  // what the names are in, for messages: they are packed as given
 };
 
 // Inputs that can't make an installer: duplicate or empty names, or more than 2 GiB in all.

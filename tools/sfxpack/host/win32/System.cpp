@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <filesystem>
 #include "core/Why.h"
+#include "host/HostPath.h"
 
 namespace sfx {
 
@@ -56,7 +57,7 @@ std::string ProgramFolder() {
     char path[MAX_PATH * 4];
     DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
     if (length == 0 || length >= sizeof path) return "";
-    return std::filesystem::path(std::string(path, length)).parent_path().string();
+    return HostString(HostPath(std::string(path, length)).parent_path());
 }
 
 }  // namespace sfx

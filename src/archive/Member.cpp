@@ -32,7 +32,7 @@ int Archive::extractMember(const char* name, const char* path) {
     int32_t stored = *memberSizes.elementAt(index);
     int32_t method = *memberMethods.elementAt(index);
 
-    // Bytes outside the file were never read: refuse them rather than write whatever the block held.
+    // Bytes outside the file can't be read: refused before anything is allocated or created.
     if (offset < 0 || stored < 0 || stored > fileSize - offset) {
         ShowCannotRead();
         return 0;

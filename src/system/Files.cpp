@@ -34,7 +34,7 @@ int32_t SeekFile(FileHandle file, int32_t distance, SeekOrigin origin) {
 int32_t ReadFileBytes(FileHandle file, void* buffer, int32_t count) {
     int32_t done = 0;
     if (!PlatformRead(file, buffer, count, &done)) {
-        ShowError(BoxCannotRead);
+        ShowCannotRead();
         return -1;
     }
     return done;

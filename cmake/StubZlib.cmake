@@ -26,9 +26,9 @@ if(sfx_zlib_tree AND EXISTS "${sfx_zlib_tree}/inflate.c")
   endforeach()
   list(TRANSFORM sfx_zlib_sources PREPEND ${sfx_zlib_dir}/)
   add_library(sfxzlib STATIC ${sfx_zlib_sources})
-  target_compile_definitions(sfxzlib PRIVATE NO_GZIP)
+  target_compile_definitions(sfxzlib PRIVATE NO_GZIP BUILDFIXED)
   # zlib's own code, built as it is: its warnings are not ours to fix.
-  target_compile_options(sfxzlib PRIVATE -Os -w)
+  target_compile_options(sfxzlib PRIVATE -Os -w -fno-data-sections)
   target_include_directories(sfxzlib PUBLIC ${sfx_zlib_dir})
 else()
   message(WARNING "sfx: no zlib source tree (${sfx_zlib_tree}${SFX_ZLIB_SOURCE}; see fetch-zlib above): "

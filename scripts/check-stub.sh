@@ -2,8 +2,10 @@
 # Checks built stubs against their byte budgets, their import lists and the header fields that
 # binary scanners read, so that growth, a stray import or a lost flag fails a test instead of
 # shipping:
-# - the imports are exactly the calls below, from kernel32.dll and user32.dll (the DLL search
-#   calls are looked up at run time, never imported: the stub must start where they are missing);
+# - the imports are exactly the calls below, from kernel32.dll, user32.dll and advapi32.dll (all
+#   three known DLLs, loaded from the system folder whatever lies beside the installer; the DLL
+#   search calls are looked up at run time, never imported: the stub must start where they are
+#   missing);
 # - DllCharacteristics: DYNAMIC_BASE and NX_COMPAT, with NO_SEH on the PE32 (true only while no
 #   code installs an SEH frame through fs:[0] and there is no load configuration, both checked)
 #   and HIGH_ENTROPY_VA on the PE32+; nothing else;
@@ -13,10 +15,11 @@
 # Usage: check-stub.sh STUB BUDGET [STUB BUDGET]...
 set -euo pipefail
 
-imports="kernel32.dll:CloseHandle kernel32.dll:CreateDirectoryA kernel32.dll:CreateFileA
-kernel32.dll:CreateProcessA kernel32.dll:DeleteFileA kernel32.dll:ExitProcess kernel32.dll:GetCommandLineA kernel32.dll:GetFileSize
+imports="advapi32.dll:GetKernelObjectSecurity advapi32.dll:GetTokenInformation advapi32.dll:OpenProcessToken
+kernel32.dll:CloseHandle kernel32.dll:CreateDirectoryA kernel32.dll:CreateFileA
+kernel32.dll:CreateProcessA kernel32.dll:DeleteFileA kernel32.dll:ExitProcess kernel32.dll:GetCommandLineA kernel32.dll:GetFileAttributesA kernel32.dll:GetFileSize
 kernel32.dll:GetLastError kernel32.dll:GetModuleFileNameA kernel32.dll:GetModuleHandleA
-kernel32.dll:GetProcAddress kernel32.dll:GetProcessHeap kernel32.dll:GlobalAlloc kernel32.dll:GlobalFree
+kernel32.dll:GetProcAddress kernel32.dll:GetProcessHeap kernel32.dll:GetVolumeInformationA kernel32.dll:GlobalAlloc kernel32.dll:GlobalFree
 kernel32.dll:GlobalHandle kernel32.dll:GlobalLock kernel32.dll:GlobalUnlock kernel32.dll:HeapAlloc
 kernel32.dll:HeapFree kernel32.dll:HeapReAlloc kernel32.dll:IsDBCSLeadByte kernel32.dll:OpenFile
 kernel32.dll:ReadFile kernel32.dll:RemoveDirectoryA kernel32.dll:SetCurrentDirectoryA

@@ -3,12 +3,14 @@
 #include "archive/Archive.h"
 #include "driver/CommandTail.h"
 #include "launch/StartProgram.h"
+#include "system/FolderGuard.h"
 #include "system/Paths.h"
 #include "system/Ui.h"
 
 static void Extract(Archive& archive, const String& setupName, const String& setupPath,
                     const String& projectName, const String& projectPath) {
-    MakeDirectory(SetupFolder());
+    // A folder that others could have changed or redirected gets nothing: its box says why.
+    if (!PrepareSetupFolder()) return;
     archive.extractMember(setupName.text(), setupPath.text());
     archive.extractMember(projectName.text(), projectPath.text());
     String loopName, loopPath;
@@ -27,10 +29,14 @@ static void Extract(Archive& archive, const String& setupName, const String& set
 static void CleanUp(Archive& archive, const String& setupPath, const String& projectPath) {
     // Gives the set-up program that started us a moment to let go of its files.
     Pause(1000);
+    // Nothing is deleted through a link, nor in a folder that others could have changed.
+    if (!SetupFolderCleanable()) return;
     EraseFile(setupPath.text());
     EraseFile(projectPath.text());
     for (int32_t i = 0; i < archive.supportFiles.count; ++i)
         EraseFile(MemberPath(archive.supportFiles.get(i)));
+    // A folder still held open can't be removed.
+    ReleaseSetupFolder();
     RemoveSetupFolder();
 }
 
@@ -51,6 +57,7 @@ int RunInstaller(void* module, const char* tail) {
                 CleanUp(archive, setupPath, projectPath);
             else
                 Extract(archive, setupName, setupPath, projectName, projectPath);
+            ReleaseSetupFolder();
         }
         PumpMessages();
     }

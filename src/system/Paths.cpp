@@ -34,7 +34,7 @@ const char* MemberPath(const char* name) {
 
 static bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-void MakeDirectory(char* path) {
+void MakeDirectory(char* path, const void* descriptor) {
     if (!IsAsciiLetter(path[0]) || path[1] != ':' || path[2] != '\\') {
         ShowError("Make directory \"<drive>:\\<directory>\"");
         return;
@@ -45,10 +45,10 @@ void MakeDirectory(char* path) {
     for (char* p = path + 3;; ++p) {
         if (*p == '\\') {
             *p = 0;
-            PlatformMakeFolder(path + 2);
+            PlatformMakeFolder(path + 2, descriptor);
             *p = '\\';
         } else if (*p == 0) {
-            PlatformMakeFolder(path + 2);
+            PlatformMakeFolder(path + 2, descriptor);
             return;
         }
     }

@@ -17,8 +17,9 @@ char* SetupFolder();
 const char* MemberPath(const char* name);
 
 // Creates a folder of the form drive letter, colon, backslash, folders, level by level, after
-// making its drive current. Shows the usage text for any other form; otherwise silent.
-void MakeDirectory(char* path);
+// making its drive current, each level with the security descriptor when one is given. Shows the
+// usage text for any other form; otherwise silent.
+void MakeDirectory(char* path, const void* descriptor = nullptr);
 
 // Deletes the file; silent, always 1.
 int EraseFile(const char* path);

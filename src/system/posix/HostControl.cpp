@@ -24,6 +24,7 @@ void HostFailCall(HostCall call, int nth) {
 
 void HostResetFaults() {
     for (Plan& plan : plans) plan = Plan();
+    HostFolder() = HostFolderAnswers();
 }
 
 int HostCallCount(HostCall call) { return plans[(int)call].calls; }

@@ -2,6 +2,7 @@
 // platform call fails, and a log of the run's visible steps for tests to read.
 #pragma once
 #include <functional>
+#include <stdint.h>
 #include <string>
 #include <vector>
 
@@ -38,3 +39,20 @@ std::vector<std::string>& HostEvents();
 // Decides whether a process start succeeds; by default it does when the first word names a file.
 using HostLauncher = std::function<bool(const std::string& commandLine)>;
 void HostSetLauncher(HostLauncher launcher);
+
+// What the backend tells of the set-up folder's safety. Left alone, it reads the real folder: a
+// link when lstat says so, and a descriptor made from the Unix mode as Wine makes one (SYSTEM in
+// full, the owner's bits for the owner, the others' bits for Everyone). Reset with the faults.
+struct HostFolderAnswers {
+    bool keepsAccessLists = true;
+    bool knowsUser = true;
+    int isLink = -1;          // -1: as lstat says; any other answer for a path that exists
+    bool openDenied = false;  // the folder can't be opened to read its security
+    bool givenDescriptor = false;
+    std::vector<uint8_t> descriptor;  // when given: what reading the security gives; empty fails
+};
+HostFolderAnswers& HostFolder();
+// The running user's SID on the host.
+const std::vector<uint8_t>& HostUserSid();
+// The descriptor the last folder was made with; empty when it was made without one.
+const std::vector<uint8_t>& HostMadeFolderDescriptor();

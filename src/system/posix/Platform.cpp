@@ -17,7 +17,7 @@ static int openFiles = 0;
 
 int HostOpenFiles() { return openFiles; }
 
-static FileHandle Opened(int fd) {
+FileHandle Opened(int fd) {
     if (fd >= 0) ++openFiles;
     return (FileHandle)(intptr_t)fd;
 }
@@ -93,9 +93,13 @@ void PlatformChangeDrive(char letter) {
     ::mkdir(HostMapPath((std::string(1, letter) + ":").c_str()).c_str(), 0755);
 }
 
-void PlatformMakeFolder(const char* path) {
+void HostRecordMadeFolder(const void* descriptor);
+
+void PlatformMakeFolder(const char* path, const void* descriptor) {
     if (HostShouldFail(HostCall::MakeFolder)) return;
-    ::mkdir(HostMapPath(path).c_str(), 0755);
+    HostRecordMadeFolder(descriptor);
+    // A private descriptor gives the others no rights, as Wine maps it to the mode.
+    ::mkdir(HostMapPath(path).c_str(), descriptor ? 0700 : 0755);
 }
 
 void PlatformRemoveFolder(const char* path) { ::rmdir(HostMapPath(path).c_str()); }

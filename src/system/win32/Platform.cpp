@@ -48,7 +48,10 @@ void PlatformChangeDrive(char letter) {
     SetCurrentDirectoryA(drive);
 }
 
-void PlatformMakeFolder(const char* path) { CreateDirectoryA(path, NULL); }
+void PlatformMakeFolder(const char* path, const void* descriptor) {
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, (void*)descriptor, FALSE};
+    CreateDirectoryA(path, descriptor ? &attributes : NULL);
+}
 
 void PlatformRemoveFolder(const char* path) { RemoveDirectoryA(path); }
 

@@ -67,6 +67,8 @@ if ! ready; then
 fi
 exec {lock}>&-
 # A persistent server: it outlives every run until killed with `wineserver -k`. When one is
-# already running this fails, which is fine.
-wineserver -p 2>/dev/null || true
+# already running this fails, which is fine. The server makes every file and folder, so its umask
+# decides their modes, which Wine reads back as access lists: with 000 a folder made without
+# attributes is open to everyone, as one made in C:\ is on Windows.
+(umask 000 && wineserver -p) 2>/dev/null || true
 echo "$WINEPREFIX"

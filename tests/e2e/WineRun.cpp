@@ -103,6 +103,33 @@ int LockWinePrefix() {
     return lock;
 }
 
+// The umask of the server that serves the prefix, as /proc tells it; empty when none runs.
+static std::string ServerUmask() {
+    std::string found;
+    if (DIR* proc = opendir("/proc")) {
+        while (dirent* entry = readdir(proc)) {
+            std::string pid = entry->d_name;
+            // Debian's wineserver is a script that starts wineserver64 (or wineserver32).
+            if (!std::isdigit((unsigned char)pid[0]) || ToText(ReadHostFile("/proc/" + pid + "/comm")).rfind("wineserver", 0) != 0)
+                continue;
+            if (ToText(ReadHostFile("/proc/" + pid + "/environ")).find("WINEPREFIX=" + WinePrefix() + '\0') == std::string::npos)
+                continue;
+            std::string status = ToText(ReadHostFile("/proc/" + pid + "/status"));
+            size_t at = status.find("Umask:\t");
+            if (at != std::string::npos) found = status.substr(at + 7, 4);
+        }
+        closedir(proc);
+    }
+    return found;
+}
+
+void ServeWithOpenUmask() {
+    if (ServerUmask() == "0000") return;
+    std::string prefix = "WINEPREFIX='" + WinePrefix() + "' ";
+    std::system((prefix + "wineserver -k 2>/dev/null; " + prefix + "wineserver -w; umask 000 && " + prefix +
+                 "wineserver -p").c_str());
+}
+
 // Wine prints string arguments as  0040a000 "text"  with C-like escapes.
 static std::vector<std::string> ParseArgs(const std::string& list) {
     std::vector<std::string> args;

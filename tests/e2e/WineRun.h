@@ -31,6 +31,9 @@ std::string DriveC();
 // Waits for the prefix's lock and gives its descriptor (closing it lets go), or -1: c:\_setup is
 // one folder for every Wine user of the machine, so runs take turns.
 int LockWinePrefix();
+// Makes sure the prefix's server runs with umask 000, as the prefix script starts it, restarting
+// one that runs with another (the folders a run makes have their access lists from it).
+void ServeWithOpenUmask();
 // Waits until no program of the tests' own (the stubs and the set-up programs they start) runs in
 // the prefix any more; false if one still runs after the time-out. A set-up program outlives the
 // stub that started it, and the next run must not meet it still holding c:\_setup's files.

@@ -47,7 +47,8 @@ fuzz: deps-all
 	cmake --build --preset fuzz -j2
 	@bash scripts/fuzz.sh
 
-check: deps-all
+# The static checks look at the Debian package too, so it is made first.
+check: deps-all package
 	@bash scripts/static-checks.sh
 
 bench: deps-all win32

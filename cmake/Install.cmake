@@ -1,18 +1,29 @@
 # What `cmake --install` puts in place for users, and the Debian package made from it:
-# bin/sfxpack, the stubs it packs by default in share/sfx, its man page and its bash completion.
+# bin/sfxpack, the stubs it packs by default in share/sfx, its man page, its bash completion, and
+# in share/doc/sfxpack its copyright file, changelog and third-party notices.
 
 install(TARGETS sfxpack RUNTIME DESTINATION bin)
-# The man page goes in gzipped, as man pages are shipped; -n keeps the bytes free of a time stamp.
+# The man page and the changelog go in gzipped, as Debian ships them; -n keeps the bytes free of a
+# time stamp, so the same sources give the same package.
 find_program(SFX_GZIP gzip)
-if(SFX_GZIP)
-  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/sfxpack.1.gz
-    COMMAND ${SFX_GZIP} -9n -c ${PROJECT_SOURCE_DIR}/tools/sfxpack/share/sfxpack.1 > ${CMAKE_BINARY_DIR}/sfxpack.1.gz
-    DEPENDS ${PROJECT_SOURCE_DIR}/tools/sfxpack/share/sfxpack.1 VERBATIM)
-  add_custom_target(sfxpackman ALL DEPENDS ${CMAKE_BINARY_DIR}/sfxpack.1.gz)
-  install(FILES ${CMAKE_BINARY_DIR}/sfxpack.1.gz DESTINATION share/man/man1)
-else()
-  install(FILES ${PROJECT_SOURCE_DIR}/tools/sfxpack/share/sfxpack.1 DESTINATION share/man/man1)
-endif()
+foreach(doc "tools/sfxpack/share/sfxpack.1;share/man/man1" "packaging/changelog;share/doc/sfxpack")
+  list(GET doc 0 source)
+  list(GET doc 1 destination)
+  get_filename_component(name ${source} NAME)
+  if(SFX_GZIP)
+    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${name}.gz
+      COMMAND ${SFX_GZIP} -9n -c ${PROJECT_SOURCE_DIR}/${source} > ${CMAKE_BINARY_DIR}/${name}.gz
+      DEPENDS ${PROJECT_SOURCE_DIR}/${source} VERBATIM)
+    add_custom_target(sfxdoc_${name} ALL DEPENDS ${CMAKE_BINARY_DIR}/${name}.gz)
+    install(FILES ${CMAKE_BINARY_DIR}/${name}.gz DESTINATION ${destination})
+  else()
+    install(FILES ${PROJECT_SOURCE_DIR}/${source} DESTINATION ${destination})
+  endif()
+endforeach()
+# The terms: the copyright file in Debian's machine-readable form, and the licence texts of what
+# the binaries carry from others.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${PROJECT_SOURCE_DIR}/THIRD_PARTY_NOTICES.txt
+        DESTINATION share/doc/sfxpack)
 install(FILES ${PROJECT_SOURCE_DIR}/tools/sfxpack/share/sfxpack.bash
         DESTINATION share/bash-completion/completions RENAME sfxpack)
 
@@ -53,12 +64,19 @@ set_source_files_properties(${PROJECT_SOURCE_DIR}/tools/sfxpack/cli/Stubs.cpp TA
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME sfxpack)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "sfx developers <sfx@localhost>")
+set(CPACK_PACKAGE_CONTACT "sfx developers <sfx-developers@users.noreply.github.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "builds, lists, verifies and extracts self-extracting Windows installers")
+# The extended description; CPack puts the summary above it.
+set(CPACK_PACKAGE_DESCRIPTION [[sfxpack packs files behind a small Windows stub into one installer
+that unpacks them and starts a set-up program. It lists, verifies and
+extracts existing installers without trusting them, and re-stubs them.
+Both stubs, the 32-bit sfxstub.exe and the 64-bit sfxstub64.exe, are
+included; the installers run on Windows.]])
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libgcc-s1, libstdc++6, zlib1g")
+# Depends comes from the libraries that sfxpack needs, found by dpkg-shlibdeps (dpkg-dev).
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_BINARY_DIR}/package)
 include(CPack)

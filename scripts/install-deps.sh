@@ -11,18 +11,18 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 # The stubs build zlib from its source package, unpacked with tar and patch; ccache keeps what
-# one clone compiled for the next.
+# one clone compiled for the next. The Debian package's Depends comes from dpkg-shlibdeps (dpkg-dev).
 want=(cmake make ccache g++ zlib1g-dev libdeflate-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
-      bzip2 xz-utils patch)
+      bzip2 xz-utils patch dpkg-dev)
 want_i386=()
 if [ "$need" != build ]; then
   want+=(wine wine64 qemu-user-static locales)
   want_i386+=(wine32:i386)
 fi
 if [ "$need" = all ]; then
-  # Tests, signing tests (osslsigncode, openssl), resource checks (icoutils), fuzzing, static checks,
-  # benchmarks (whose peers are zip, unzip and 7-Zip).
-  want+=(libgtest-dev osslsigncode openssl icoutils clang libclang-rt-14-dev cppcheck clang-tidy
+  # Tests, signing tests (osslsigncode, openssl), resource checks (icoutils), fuzzing, static checks
+  # (lintian for the Debian package), benchmarks (whose peers are zip, unzip and 7-Zip).
+  want+=(libgtest-dev osslsigncode openssl icoutils clang libclang-rt-14-dev cppcheck clang-tidy lintian
          zip unzip 7zip gnuplot-nox valgrind python3 strace)
 fi
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Static checks over src/ and tools/: the include layers (scripts/include-layers.py), cppcheck and
-# clang-tidy (bugprone and cert, see .clang-tidy and tools/.clang-tidy). src/ is checked for the host build and for the win32 build, so both
-# backends are seen with their own headers; tools/ (sfxpack, which parses hostile installers) is
-# host-only.
+# clang-tidy (bugprone and cert, see .clang-tidy and tools/.clang-tidy); then the Debian package
+# that make package wrote (scripts/check-package.sh: its Depends, its documents, lintian).
+# src/ is checked for the host build and for the win32 build, so both backends are seen with their
+# own headers; tools/ (sfxpack, which parses hostile installers) is host-only.
 # Any finding fails the run. Suppressions stand beside the code they concern, with the reason.
 #   STATIC_BUILD  where the two throwaway builds are configured (a fresh temp folder by default)
 set -euo pipefail
@@ -56,6 +57,10 @@ for build in host win32; do
   sources "$scratch/$build/compile_commands.json" |
     xargs -P "$jobs" -n 1 clang-tidy -p "$scratch/$build" --quiet 2>/dev/null || status=1
 done
+
+# Here rather than in make test, which builds no release tree and so no package.
+echo "static-checks: the Debian package"
+bash scripts/check-package.sh || status=1
 
 if [ "$status" -ne 0 ]; then
   echo "static-checks: FAILED" >&2

@@ -39,8 +39,9 @@ test: deps-all
 demo: deps-wine win32 release
 	@bash scripts/demo.sh
 
-package: release
-	cd build/release && cpack >/dev/null && ls -l package/*.deb
+# The Debian package, and beside it the Windows download: sfxpack.exe with the stubs and documents.
+package: release winpack
+	cd build/release && cpack >/dev/null && cmake --build . --target winzip >/dev/null && ls -l package/*.deb package/*.zip
 
 fuzz: deps-all
 	cmake --preset fuzz >/dev/null

@@ -53,12 +53,15 @@ foreach(stub "sfxstub;win32;i686" "sfxstub64;win64;x86_64")
     set(dir ${PROJECT_SOURCE_DIR}/build/${preset})
     install(FILES ${dir}/${name}.exe DESTINATION share/sfx OPTIONAL)
   endif()
+  set(SFX_STUB_${name} ${dir}/${name}.exe)
 endforeach()
 # sfxpack looks in these after the installed place, so that it runs from the build tree too;
 # Stubs.cpp alone names them, so that the rest compiles alike, and hits the cache, in any clone.
 set_source_files_properties(${PROJECT_SOURCE_DIR}/tools/sfxpack/cli/Stubs.cpp TARGET_DIRECTORY sfxpackcli
   PROPERTIES COMPILE_DEFINITIONS
   "SFX_BUNDLED_STUBS=\"${CMAKE_BINARY_DIR}/stubs\";SFX_PRESET_BUILDS=\"${PROJECT_SOURCE_DIR}/build\"")
+
+include(cmake/Package.cmake)
 
 # make package: a Debian package of the same install.
 set(CPACK_GENERATOR DEB)

@@ -12,8 +12,9 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 # The stubs build zlib from its source package, unpacked with tar and patch; ccache keeps what
 # one clone compiled for the next. The Debian package's Depends comes from dpkg-shlibdeps (dpkg-dev).
+# The Windows download is zipped by Python, with the manual page laid out as text by groff.
 want=(cmake make ccache g++ zlib1g-dev libdeflate-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
-      bzip2 xz-utils patch dpkg-dev)
+      bzip2 xz-utils patch dpkg-dev python3 groff-base)
 want_i386=()
 if [ "$need" != build ]; then
   want+=(wine wine64 qemu-user-static locales)

@@ -23,12 +23,14 @@ sfx::Bytes Joined(sfx::Bytes a, const sfx::Bytes& b);
 sfx::Bytes InflateAsTheStub(const sfx::Bytes& stored);
 // A small installer typed out byte by byte (in InspectTest.cpp).
 extern const sfx::Bytes HandWritten;
-// The built sfxpack and sfxpack.exe, the fuzzers' regression inputs and the clone (ToolPaths.cpp).
+// The built sfxpack and sfxpack.exe, the fuzzers' regression inputs, the clone and the Windows
+// download that package.winzip makes (ToolPaths.cpp).
 extern const char* const SfxpackPath;
 extern const char* const RegressionsDir;
 extern const char* const SfxpackExe;
 extern const char* const SourceDir;
 extern const char* const StubManifestPath;
+extern const char* const WinZip;
 
 // Runs in a fresh temporary folder, removed afterwards.
 class ToolRun : public ::testing::Test {

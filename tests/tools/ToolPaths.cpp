@@ -5,3 +5,4 @@ extern const char* const RegressionsDir = SFX_REGRESSIONS_DIR;
 extern const char* const SfxpackExe = SFXPACK_EXE;
 extern const char* const SourceDir = SFX_SOURCE_DIR;
 extern const char* const StubManifestPath = SFX_STUB_MANIFEST;
+extern const char* const WinZip = SFX_WINZIP;

@@ -2,6 +2,7 @@
 // and extraction that keeps to its folder under Windows' own path rules.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include "read/Inspect.h"
 #include "core/Names.h"
@@ -175,4 +176,29 @@ TEST_F(WindowsCommand, ExtractKeepsToItsFolderUnderWindowsPathRules) {
     EXPECT_EQ(written, (std::vector<std::string>{"out", "out/setup.exe", "out/sub", "out/sub/ok.txt"}));
     EXPECT_EQ(read("box/out/sub/ok.txt"), ToBytes("OK"));
     EXPECT_FALSE(exists("up.txt") || exists("box/up.txt") || exists("drive.txt"));
+}
+
+// The Windows download, unzipped into a folder whose name has a space and a non-ASCII letter:
+// sfxpack.exe names the stubs beside it and packs the Linux tool's bytes from the same inputs.
+class WindowsZip : public WindowsCommand {};
+
+TEST_F(WindowsZip, RunsFromItsFolderWithTheStubsBesideIt) {
+    const std::string where = "Pr\xC3\xB6gramme sfx";  // Prögramme sfx
+    ASSERT_EQ(std::system(("unzip -q '" + std::string(WinZip) + "' -d '" + path(where) + "'").c_str()), 0);
+    tool.back() = where + "/sfxpack.exe";
+    ASSERT_EQ(runWindows({"--version"}), 0) << err;
+    for (const char* stub : {"sfxstub.exe", "sfxstub64.exe"}) {
+        size_t size = read(where + "/" + stub).size();
+        EXPECT_NE(out.find(where + "\\" + stub + ", " + std::to_string(size) + " bytes"), std::string::npos) << out;
+    }
+    ASSERT_EQ(runWindows({"create", "-q", "-oout.exe", "--setup", "app/setup.exe", "--project", "app/setup.lst",
+                          "app"}),
+              0)
+        << err;
+    tool = {SfxpackPath};
+    ASSERT_EQ(run({"create", "-q", "-olinux.exe", "--stub", where + "/sfxstub.exe", "--setup", "app/setup.exe",
+                   "--project", "app/setup.lst", "app"}),
+              0)
+        << err;
+    EXPECT_EQ(read("linux.exe"), read("out.exe"));
 }

@@ -71,7 +71,7 @@ rows = [
     ("zlib's inflater", sums["zlib"]),
     ("our code and data", sums["ours"] + sums["runtime"]),
     ("  of which start-up, heap and byte routines", sums["runtime"]),
-    ("import table (kernel32, user32)", sums["imports"]),
+    ("import table (kernel32, user32, advapi32)", sums["imports"]),
     ("relocation table", sums["relocations"]),
     ("resources (the icon and the manifest)", sums["resources"]),
     ("headers", headers),

@@ -23,6 +23,9 @@ const uint8_t PrivateHead[72] = {
     0, 3, 24, 0, 0xFF, 0x01, 0x1F, 0x00, 1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x20, 2, 0, 0,
     0, 3, 20, 0, 0xFF, 0x01, 0x1F, 0x00, 1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
 const uint32_t EntryHead = 8;
+// S-1-5-32-544 and S-1-5-18, as the private descriptor holds them.
+const uint8_t* const AdministratorsSid = PrivateHead + 36;
+const uint8_t* const SystemSid = PrivateHead + 60;
 
 uint32_t Load16(const uint8_t* at) {
     uint16_t value;
@@ -67,9 +70,6 @@ FolderVerdict JudgeAccessList(const uint8_t* entry, uint32_t count, uint32_t lef
 }
 
 }  // namespace
-
-const uint8_t* const AdministratorsSid = PrivateHead + 36;
-const uint8_t* const SystemSid = PrivateHead + 60;
 
 uint32_t SidLength(const uint8_t* sid, uint32_t room) {
     if (room < 8 || sid[0] != 1 || sid[1] > 15) return 0;

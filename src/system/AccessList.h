@@ -19,10 +19,6 @@ enum {
     PrivateDescriptorRoom = 80 + MaxSidLength
 };
 
-// S-1-5-32-544 and S-1-5-18, as the private descriptor holds them.
-extern const uint8_t* const AdministratorsSid;
-extern const uint8_t* const SystemSid;
-
 // The length of the SID at sid when it fits in room bytes; 0 otherwise.
 uint32_t SidLength(const uint8_t* sid, uint32_t room);
 

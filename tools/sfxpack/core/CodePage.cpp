@@ -86,24 +86,27 @@ size_t CharSize(const std::string& name, size_t at, int codePage) {
     return LeadByte((unsigned char)name[at], codePage) && at + 1 < name.size() && name[at + 1] != '\0' ? 2 : 1;
 }
 
-std::string CharKey(const std::string& name, int codePage) {
+// One character's UTF-16 units; a byte that is no character stands for itself, as a unit no
+// character gives (a low surrogate alone).
+static std::u16string CharUnits(const std::string& bytes, int codePage) {
+    std::string utf8;
     std::u16string units;
+    if ((unsigned char)bytes[0] < 0x80) return std::u16string(1, (char16_t)bytes[0]);
+    if (SystemDecode(bytes, codePage, utf8) && !utf8.empty() && Utf8ToUtf16(utf8, units)) return units;
+    units.clear();
+    for (unsigned char c : bytes) units += (char16_t)(0xDC00 + c);
+    return units;
+}
+
+std::string CharKey(const std::string& name, int codePage) {
+    std::string key;
     for (size_t i = 0, size; i < name.size(); i += size) {
         size = CharSize(name, i, codePage);
-        std::string utf8;
-        std::u16string character;
-        if ((unsigned char)name[i] < 0x80)
-            character = (char16_t)name[i];
-        else if (!SystemDecode(name.substr(i, size), codePage, utf8) || utf8.empty() || !Utf8ToUtf16(utf8, character))
-        {
-            // A byte that is no character stands for itself, as a unit no character gives.
-            character.clear();
-            for (size_t k = i; k < i + size; ++k) character += (char16_t)(0xDC00 + (unsigned char)name[k]);
+        for (char16_t unit : CharUnits(name.substr(i, size), codePage)) {
+            unit = WindowsUpper(unit);
+            key += {(char)(unit >> 8), (char)unit};
         }
-        for (char16_t unit : character) units += WindowsUpper(unit);
     }
-    std::string key;
-    for (char16_t unit : units) key += {(char)(unit >> 8), (char)unit};
     return key;
 }
 

@@ -38,17 +38,3 @@ public:
 // the output buffer (and whose stored bytes fit the input buffer) is read and checked whole
 // before its file is created.
 enum { MemberOutputBuffer = 1 << 20, MemberInputBuffer = 1 << 18 };
-
-// The stored bytes of one member still to be read, straight from the archive's file.
-struct MemberInput {
-    FileHandle file;
-    int32_t left;
-    // Reads the next piece, at most `most` bytes: its size, or -1 after "Cannot read file".
-    int32_t next(char* buffer, int32_t most);
-};
-
-struct MemberOutput;
-// Inflates a deflated member's stored bytes (a 32-bit size U, then a zlib stream) into the
-// output, through the two buffers: true when all U bytes were accepted and written; false after
-// its box ("Zlib error" for a stream the stub refuses).
-bool InflateMember(MemberInput& input, MemberOutput& output, char* out, char* in);

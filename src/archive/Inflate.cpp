@@ -2,8 +2,8 @@
 // bytes go out through another, and zlib's state carries over from call to call.
 #include <string.h>
 #include <zlib.h>
+#include "archive/Inflate.h"
 #include "archive/Archive.h"
-#include "archive/MemberOutput.h"
 #include "stub/Texts.h"
 #include "system/Messages.h"
 

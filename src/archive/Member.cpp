@@ -1,17 +1,11 @@
 // Member extraction: find a member by name and stream its stored bytes, unpacked, to its file.
 #include "archive/Archive.h"
 #include "archive/Directory.h"
-#include "archive/MemberOutput.h"
+#include "archive/Inflate.h"
 #include "stub/Texts.h"
 #include "system/Files.h"
 #include "system/Memory.h"
 #include "system/Messages.h"
-
-int32_t MemberInput::next(char* buffer, int32_t most) {
-    int32_t count = left < most ? left : most;
-    left -= count;
-    return ReadFileExactly(file, buffer, count);
-}
 
 // A stored member is copied through the output buffer, a piece at a time.
 static bool CopyStored(MemberInput& input, MemberOutput& output, char* buffer) {

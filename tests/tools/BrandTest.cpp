@@ -153,7 +153,7 @@ sfx::Branding SampleBranding() {
     version.fileVersion = {1, 2, 3, 4};
     version.productVersion = {5, 6, 0, 65535};
     version.strings = {{"CompanyName", "Grünwald & Söhne"}, {"FileDescription", "Demo set-up"}};
-    return sfx::Branding{SampleIcon(), version, std::nullopt};
+    return sfx::Branding{SampleIcon(), version, sfx::MakeManifest(sfx::ExecutionLevel::RequireAdministrator)};
 }
 
 class BrandedHeaders : public ::testing::TestWithParam<bool> {};
@@ -189,6 +189,8 @@ TEST_P(BrandedHeaders, DescribeTheRebuiltSectionAndReadBack) {
     ASSERT_TRUE(face.version);
     EXPECT_EQ(face.version->productVersion, (sfx::VersionNumber{5, 6, 0, 65535}));
     EXPECT_EQ(face.version->strings, SampleBranding().version->strings);
+    ASSERT_TRUE(face.manifest);
+    EXPECT_EQ(face.manifest->level, "requireAdministrator");
     // Branding a branded stub again gives the same bytes: nothing of the first is left over.
     Bytes again = branded;
     sfx::Brand(again, SampleBranding());
@@ -465,7 +467,9 @@ const ManifestCase ManifestRows[] = {
      "\xEF\xBB\xBF<?xml version='1.0'?><!-- c --><a:assembly xmlns:a='urn:schemas-microsoft-com:asm.v1'>"
      "<v3:trustInfo xmlns:v3='urn:schemas-microsoft-com:asm.v3'><v3:security><v3:requestedPrivileges>"
      "<v3:requestedExecutionLevel level='as&#73;nvoker' uiAccess=\"true\"/></v3:requestedPrivileges></v3:security>"
-     "</v3:trustInfo><application xmlns='urn:schemas-microsoft-com:asm.v3'><windowsSettings><dpiAwareness>"
+     "</v3:trustInfo><compatibility xmlns='urn:schemas-microsoft-com:compatibility.v1'><application>"
+     "<supportedOS Id='{8E0F7A12-BFB3-4FE8-B9A5-48FD50A15A9A}'/></application></compatibility>"
+     "<application xmlns='urn:schemas-microsoft-com:asm.v3'><windowsSettings><dpiAwareness>"
      "<![CDATA[PerMonitorV2]]>, system</dpiAwareness></windowsSettings></application></a:assembly>",
      "", "asInvoker"},
     {"UnknownLevel",
@@ -482,6 +486,13 @@ const ManifestCase ManifestRows[] = {
          return t;
      }(),
      "nested deeper than 64 elements", ""},
+    {"DeepestTaken",
+     [] {
+         std::string open = "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'>", close = "</assembly>";
+         for (int i = 1; i < 64; ++i) open += "<a>", close = "</a>" + close;
+         return open + close;
+     }(),
+     "", ""},
     {"UndeclaredPrefix", "<x:assembly/>", "undeclared namespace prefix in x:assembly", ""},
     {"UnknownEntity", "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'>&lol;</assembly>", "unknown entity", ""},
     {"HugeReference", "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'>&#x110000;</assembly>",
@@ -492,6 +503,8 @@ const ManifestCase ManifestRows[] = {
     {"TwoRoots", "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'/><assembly/>", "more after the root", ""},
     {"TooLarge", "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'>" + std::string(70000, ' ') + "</assembly>",
      "over the limit of 65536", ""},
+    {"LargestTaken", "<assembly xmlns='urn:schemas-microsoft-com:asm.v1'>" + std::string(65536 - 62, ' ') + "</assembly>",
+     "", ""},
 };
 
 class Manifests : public ::testing::TestWithParam<ManifestCase> {};
@@ -513,6 +526,7 @@ TEST(Manifest, PrefixesCdataAndSettingsReadBack) {
     ASSERT_EQ(sfx::ReadManifest(ToBytes(ManifestRows[0].text), face), "");
     EXPECT_TRUE(face.uiAccess);
     EXPECT_EQ(face.dpiAwareness, "PerMonitorV2, system");
+    EXPECT_EQ(face.supportedOs, std::vector<std::string>{"10/11"});  // ids are read ignoring case
 }
 
 TEST_F(BrandCommand, ExecutionLevelAndManifestReachTheStubAndList) {
@@ -541,7 +555,7 @@ TEST_F(BrandCommand, ExecutionLevelAndManifestReachTheStubAndList) {
         << err;
     ASSERT_EQ(run({"list", "own.exe"}), 0) << err;
     expectIn(out,
-             "manifest:        execution level asInvoker, uiAccess\n                 supported OS: none declared\n"
+             "manifest:        execution level asInvoker, uiAccess\n                 supported OS: 10/11\n"
              "                 dpiAwareness: PerMonitorV2, system\n");
     // A hostile manifest is a warning, and the rest of the listing stands.
     sfx::Bytes bad = read("own.exe");

@@ -71,7 +71,7 @@ TEST(CodePage, BytesThatAreNoCharacterAreEscapedNeverPassedOn) {
              Row{932, "x\x81", "x\\x81", "x%81"},                // a lone lead byte
              Row{932, "\x81\x2F" "a", "\\x81\\x2fa", "%81%2Fa"},  // a lead byte takes '/' with it
              Row{932, "\x80", "\\x80", "%80"},
-             Row{1251, "\x1B[2J", "\\x1b[2J", "\x1B[2J"},        // controls are valid, only never shown
+             Row{1251, "\x1B[2J\x7F", "\\x1b[2J\\x7f", "\x1B[2J\x7F"},  // controls are valid, only never shown
          }) {
         bool clean = true;
         EXPECT_EQ(sfx::DecodeName(row.bytes, row.page, sfx::Invalid::Escaped, &clean), row.shown);
@@ -102,6 +102,7 @@ TEST(CodePage, PathRulesGoByCharactersInDoubleBytePages) {
              Row{"\x83\x5C" "con.txt", "\x83\x5C" "con.txt", "refused"},  // CON only in 1252
              Row{"\x83\x5C..", "refused", "refused"},
              Row{"a\\..\\\x83\x5C", "refused", "refused"},
+             Row{"\xFB\x5C.txt", "\xFB\x5C.txt", "\xFB|.txt"},  // lead bytes run to 0xFC
          })
         EXPECT_EQ(parts(row.name, 932) + " / " + parts(row.name, 1252),
                   std::string(row.parts932) + " / " + row.parts1252);
@@ -110,6 +111,34 @@ TEST(CodePage, PathRulesGoByCharactersInDoubleBytePages) {
     EXPECT_NE(sfx::PathKey("\x83\x41", 932), sfx::PathKey("\x83\x61", 932));
     EXPECT_EQ(sfx::PathKey("DIR/\x83\x41", 932), sfx::PathKey("dir\\\x83\x41", 932));
     EXPECT_EQ(sfx::PathKey("\x83\x41", 1252), sfx::PathKey("\x83\x61", 1252));
+    for (int page : {936, 949, 950})  // their lead bytes start at 0x81
+        EXPECT_NE(sfx::PathKey("\x81\x41", page), sfx::PathKey("\x81\x61", page)) << page;
+}
+
+// Windows upper-cases names as UTF-16 before it compares them, in the installer's code page.
+TEST(CodePage, NamesWindowsTakesForOneFileAreWarnedOfInTheirCodePage) {
+    struct Row {
+        int page;
+        std::string a, b;
+        bool oneFile;
+    };
+    for (const Row& row : {
+             Row{1252, "\xC9.txt", "\xE9.txt", true},      // É, é
+             Row{1251, "\xD4.txt", "\xF4.txt", true},      // Ф, ф
+             Row{1251, "\xDF.txt", "\xFF.txt", true},      // Я, я
+             Row{1252, "\xDF.txt", "\xFF.txt", false},     // ß, ÿ
+             Row{932, "\x82\x60", "\x82\x81", true},      // fullwidth Ａ, ａ
+             Row{1252, "\x83\x5C.txt", "\x83/.txt", true},  // ƒ\.txt, ƒ/.txt
+             Row{932, "\x83\x5C.txt", "\x83/.txt", false},  // ソ.txt, and a lead byte taking '/'
+         }) {
+        Bytes installer = sfx::BuildInstaller(PeStub(0x400), {"s.exe", "p.lst", {row.a, row.b}, {}, ""},
+                                              {{"s.exe", ToBytes("S")}, {"p.lst", ToBytes("P")},
+                                               {row.a, ToBytes("A")}, {row.b, ToBytes("B")}});
+        bool warned = false;
+        for (const sfx::Problem& problem : sfx::Inspect(installer, row.page).problems)
+            warned = warned || problem.text.find("land on one path") != std::string::npos;
+        EXPECT_EQ(warned, row.oneFile) << row.page << " " << row.a;
+    }
 }
 
 TEST(CodePage, NamesTheStubFoldsTogetherOnlyThroughASecondByteAreNamedSo) {
@@ -164,15 +193,41 @@ TEST_F(CodePageCommand, NamesArePackedInTheCodePageAndExtractedUnderTheirUtf8Nam
     ASSERT_EQ(create("x.exe", {"--support", "in/" + table}), 2);
     EXPECT_NE(err.find("U+8868"), std::string::npos) << err;
     EXPECT_FALSE(exists("x.exe"));
-    ASSERT_EQ(create("x.exe", {"--codepage", "932", "--support", "in/" + table, "--support", "in/" + privet}), 0) << err;
+    // So are --member files and the files of a folder's subfolders.
+    const std::string member = "\xE3\x82\xA2.txt", inFolder = "sub/\xE3\x82\xA4.txt";  // ア, イ
+    write("in/" + member, ToBytes("M"));
+    write("more/" + inFolder, ToBytes("F"));
+    ASSERT_EQ(create("x.exe", {"--codepage", "932", "--support", "in/" + table, "--support", "in/" + privet,
+                               "--member", "in/" + member, "more"}),
+              0)
+        << err;
     ASSERT_EQ(run({"list", "--json", "--codepage", "932", "x.exe"}), 0) << err;
     EXPECT_NE(out.find("\"name\": \"" + table + "\", \"nameHex\": \"955c835c2e747874\""), std::string::npos) << out;
-    ASSERT_EQ(run({"extract", "-q", "--codepage", "932", "-d", "out", "x.exe", "*.txt"}), 0) << err;
+    // The patterns, and the names they pick, are read in the code page given.
+    ASSERT_EQ(run({"extract", "-q", "--codepage", "932", "-d", "out", "x.exe", "\xE8\xA1\xA8*", "*.txt"}), 0) << err;
     EXPECT_EQ(read("out/" + table), ToBytes("T"));
     EXPECT_EQ(read("out/" + privet), ToBytes("P"));
+    EXPECT_EQ(read("out/" + member), ToBytes("M"));
+    EXPECT_EQ(read("out/" + inFolder), ToBytes("F"));
     // Cyrillic alone fits 1251, which Russian machines run; 932 holds it too, with a warning.
     ASSERT_EQ(create("y.exe", {"--codepage=932", "--support", "in/" + privet}), 0) << err;
     EXPECT_NE(err.find("single-byte code page 1251 holds it too"), std::string::npos) << err;
+}
+
+TEST_F(CodePageCommand, NamesWindowsTakesForOneFileAreRefusedByCreateAndWarnedOfByListAndVerify) {
+    write("in/\xC3\x89.txt", ToBytes("E"));  // É
+    write("in/\xC3\xA9.txt", ToBytes("e"));  // é
+    EXPECT_EQ(create("x.exe", {"--support", "in/\xC3\x89.txt", "--support", "in/\xC3\xA9.txt"}), 2);
+    EXPECT_NE(err.find("\xC3\x89.txt and \xC3\xA9.txt are one file to Windows"), std::string::npos) << err;
+    EXPECT_FALSE(exists("x.exe"));
+    // Ф and ф in 1251, an installer packed by something else.
+    write("y.exe", sfx::BuildInstaller(PeStub(0x400), {"s.exe", "p.lst", {"\xD4.txt", "\xF4.txt"}, {}, ""},
+                                       {{"s.exe", ToBytes("S")}, {"p.lst", ToBytes("P")},
+                                        {"\xD4.txt", ToBytes("F")}, {"\xF4.txt", ToBytes("f")}}));
+    for (const char* command : {"list", "verify"}) {
+        EXPECT_EQ(run({command, "--codepage", "1251", "y.exe"}), 0) << command << err;
+        EXPECT_NE(err.find("\xD0\xA4.txt and \xD1\x84.txt land on one path"), std::string::npos) << command << err;
+    }
 }
 
 TEST_F(CodePageCommand, AsciiNamesGiveTheSameBytesInEveryCodePage) {

@@ -1,6 +1,7 @@
 // Names: the stub's comparison, globs, printable forms, and the paths extract may write to.
 #include <gtest/gtest.h>
 #include "core/Names.h"
+#include "core/WindowsUpper.h"
 #include "read/SafePath.h"
 
 TEST(Names, FoldOnlyAsciiLettersAndStopAtAZeroByte) {
@@ -10,6 +11,15 @@ TEST(Names, FoldOnlyAsciiLettersAndStopAtAZeroByte) {
     EXPECT_FALSE(sfx::SameName("\xC9.txt", "\xE9.txt"));
     EXPECT_FALSE(sfx::SameName("@[", "`{"));
     EXPECT_TRUE(sfx::SameName(std::string("a.dll\0junk", 10), "A.DLL"));
+}
+
+// Windows' table, as runs: every unit of a run, every other one, and deltas that wrap past 0xFFFF.
+TEST(Names, WindowsUpperCasesTheBasicMultilingualPlane) {
+    const std::pair<char16_t, char16_t> rows[] = {
+        {u'a', u'A'}, {u'z', u'Z'}, {u'A', u'A'}, {u'{', u'{'}, {u'é', u'É'}, {u'ÿ', u'Ÿ'}, {u'ß', u'ß'},
+        {u'ā', u'Ā'}, {u'Ā', u'Ā'}, {u'ф', u'Ф'}, {u'ё', u'Ё'}, {u'ａ', u'Ａ'}, {u'ꭰ', u'Ꭰ'}, {u'ɡ', u'Ɡ'},
+        {0xD801, 0xD801}, {0xFFFF, 0xFFFF}};
+    for (auto [unit, upper] : rows) EXPECT_EQ(sfx::WindowsUpper(unit), upper) << (unsigned)unit;
 }
 
 TEST(Names, GlobsMatchAsTheStubComparesNames) {

@@ -77,9 +77,13 @@ TEST(Pack, NamesTheStubCouldNotTellApartAreRefused) {
     EXPECT_THROW(sfx::Pack(inputs, {}), sfx::PackError);
     inputs.projectFile.name = "";
     EXPECT_THROW(sfx::Pack(inputs, {}), sfx::PackError);
-    // Bytes beyond ASCII are compared as they are, as the stub compares them.
+    // The stub compares bytes beyond ASCII as they are, but Windows upper-cases them: É and é
+    // are one file to it; ß and ÿ are two to both.
     inputs.projectFile.name = "\xC9.txt";
     inputs.supportFiles = {{"\xE9.txt", {}}};
+    EXPECT_THROW(sfx::Pack(inputs, {}), sfx::PackError);
+    inputs.projectFile.name = "\xDF.txt";
+    inputs.supportFiles = {{"\xFF.txt", {}}};
     EXPECT_NO_THROW(sfx::Pack(inputs, {}));
 }
 

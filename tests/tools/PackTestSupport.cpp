@@ -1,5 +1,6 @@
 // Test support: sample data, stand-in stubs, and the tool run as a child process.
 #include "PackTestSupport.h"
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -74,10 +75,12 @@ sfx::Bytes Assemble(const sfx::Bytes& head, const sfx::Bytes& directory) {
 
 void ToolRun::SetUp() {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder = (fs::temp_directory_path() /
-              ("sfxpack-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
-               std::to_string(std::random_device()())))
-                 .string();
+    // A parameterised test's names hold slashes ("Brand/BadBranding"), which would make folders
+    // above the one removed at tear-down.
+    std::string name = "sfxpack-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
+                       std::to_string(std::random_device()());
+    std::replace(name.begin(), name.end(), '/', '-');
+    folder = (fs::temp_directory_path() / name).string();
     fs::create_directories(folder);
 }
 

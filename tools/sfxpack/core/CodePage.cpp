@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include "core/Names.h"
+#include "core/Utf16.h"
+#include "core/WindowsUpper.h"
 
 namespace sfx {
 
@@ -84,10 +86,27 @@ size_t CharSize(const std::string& name, size_t at, int codePage) {
     return LeadByte((unsigned char)name[at], codePage) && at + 1 < name.size() && name[at + 1] != '\0' ? 2 : 1;
 }
 
+// One character's UTF-16 units; a byte that is no character stands for itself, as a unit no
+// character gives (a low surrogate alone).
+static std::u16string CharUnits(const std::string& bytes, int codePage) {
+    std::string utf8;
+    std::u16string units;
+    if ((unsigned char)bytes[0] < 0x80) return std::u16string(1, (char16_t)bytes[0]);
+    if (SystemDecode(bytes, codePage, utf8) && !utf8.empty() && Utf8ToUtf16(utf8, units)) return units;
+    units.clear();
+    for (unsigned char c : bytes) units += (char16_t)(0xDC00 + c);
+    return units;
+}
+
 std::string CharKey(const std::string& name, int codePage) {
-    std::string key = name;
-    for (size_t i = 0; i < key.size(); i += CharSize(key, i, codePage))
-        if (key[i] >= 'A' && key[i] <= 'Z') key[i] = (char)(key[i] + 32);
+    std::string key;
+    for (size_t i = 0, size; i < name.size(); i += size) {
+        size = CharSize(name, i, codePage);
+        for (char16_t unit : CharUnits(name.substr(i, size), codePage)) {
+            unit = WindowsUpper(unit);
+            key += {(char)(unit >> 8), (char)unit};
+        }
+    }
     return key;
 }
 

@@ -25,8 +25,10 @@ bool DoubleByte(int codePage);
 // else 1.
 size_t CharSize(const std::string& name, size_t at, int codePage);
 
-// The name as Windows compares file names: A-Z folded to a-z only where they stand as
-// characters of their own, never as the second byte of a double-byte character.
+// The name as Windows compares file names: read in the code page a character at a time, as
+// UTF-16 upper-cased unit by unit (WindowsUpper), so that 'É' and 'é' give one key, and so do
+// 'Ф' and 'ф', but a second byte of A-Z in a double-byte character is never folded on its own.
+// Only equality tells: the key is two bytes a unit.
 std::string CharKey(const std::string& name, int codePage);
 
 // Whether the name holds a byte of A-Z that is the second byte of a double-byte character, which

@@ -83,7 +83,8 @@ std::string PathKey(const std::string& name, int codePage) {
     std::vector<std::string> parts;
     std::string why, key;
     if (!SafeRelativePath(name, parts, why, RunningOnWindows, codePage)) return "";
-    for (const std::string& part : parts) key += (key.empty() ? "" : "/") + CharKey(part, codePage);
+    // Parts are joined by the unit of '/', which no part's key holds.
+    for (const std::string& part : parts) key += (key.empty() ? "" : std::string("\0/", 2)) + CharKey(part, codePage);
     return key;
 }
 

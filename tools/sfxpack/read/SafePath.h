@@ -29,7 +29,7 @@ bool SafeRelativePath(const std::string& name, std::vector<std::string>& parts, 
                       bool windowsRules = RunningOnWindows, int codePage = DefaultCodePage);
 
 // The output path a name lands on, compared as Windows compares paths the stub writes: parts
-// split at either separator, empty and "." parts gone, A-Z folded where they are characters
+// split at either separator, empty and "." parts gone, each upper-cased as Windows does
 // (CharKey). Names with equal keys are written to one file. Empty for a name SafeRelativePath
 // refuses.
 std::string PathKey(const std::string& name, int codePage = DefaultCodePage);

@@ -117,11 +117,20 @@ std::vector<const PackFile*> CheckedMembers(const PackInputs& inputs, int codePa
     for (const PackFile& file : inputs.others) files.push_back(&file);
     // The stub finds members by name, first match wins: a second file under the same name
     // would never be read.
-    std::map<std::string, const std::string*> keys;
+    std::map<std::string, const std::string*> keys, windowsKeys;
     for (const PackFile* file : files) {
         if (NameKey(file->name).empty()) throw PackError("a member name is empty");
         auto [it, added] = keys.emplace(NameKey(file->name), &file->name);
-        if (added) continue;
+        if (added) {
+            // Windows folds more than A-Z: the second file would overwrite the first on disk.
+            const std::string seen = file->name.substr(0, file->name.find('\0'));
+            auto [same, fresh] = windowsKeys.emplace(CharKey(seen, codePage), &file->name);
+            if (!fresh)
+                throw PackError(ShownName(*same->second, codePage) + " and " + ShownName(file->name, codePage) +
+                                " are one file to Windows, which compares names ignoring case: the second would "
+                                "overwrite the first");
+            continue;
+        }
         const std::string& earlier = *it->second;
         if (CharKey(earlier, codePage) != CharKey(file->name, codePage))
             throw PackError(ShownName(earlier, codePage) + " and " + ShownName(file->name, codePage) +

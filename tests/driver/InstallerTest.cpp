@@ -141,9 +141,7 @@ protected:
         if (kind == Planted::Linked) symlink(hostPath(folder).c_str(), hostPath("c:\\_setup").c_str());
         if (kind == Planted::OwnedByAnother) {
             // Everyone as the owner, and an empty access list.
-            HostFolder().givenDescriptor = true;
-            HostFolder().descriptor = {1, 0, 4, 0x80, 20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 32, 0, 0, 0,
-                                       1, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 2, 0, 8, 0, 0, 0, 0, 0};
+            HostFolder().descriptor = HostDescriptor({1, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0}, {});
         }
         if (kind == Planted::Unreadable) HostFolder().openDenied = true;
         return folder;

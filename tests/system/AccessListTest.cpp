@@ -1,9 +1,11 @@
 // Security descriptors judged from their bytes: descriptors Wine gave for real folders, ones put
-// together here byte by byte (independently of the stub's own builder), and damaged ones.
+// together byte by byte by the host backend (independently of the stub's own builder), and
+// damaged ones.
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 #include "system/AccessList.h"
+#include "system/posix/HostControl.h"
 
 namespace {
 using Bytes = std::vector<uint8_t>;
@@ -20,36 +22,7 @@ const Bytes Everyone = Hex("010100000000000100000000"), Users = Hex("01020000000
             AuthenticatedUsers = Hex("01010000000000050b000000"), Admins = Hex("01020000000000052000000020020000"),
             System = Hex("010100000000000512000000");
 
-struct Entry {
-    uint8_t type, flags;
-    uint32_t mask;
-    Bytes sid;
-};
-
-void Put(Bytes& out, uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) out.push_back((uint8_t)(value >> (8 * i)));
-}
-
-// A self-relative descriptor: header, owner, then the access list.
-Bytes Descriptor(const Bytes& owner, const std::vector<Entry>& entries, uint16_t control = 0x8004) {
-    Bytes list;
-    for (const Entry& e : entries) {
-        list.push_back(e.type), list.push_back(e.flags);
-        Put(list, (uint32_t)(8 + e.sid.size()), 2);
-        Put(list, e.mask, 4);
-        list.insert(list.end(), e.sid.begin(), e.sid.end());
-    }
-    Bytes out = {1, 0};
-    Put(out, control, 2);
-    Put(out, 20, 4), Put(out, 0, 4), Put(out, 0, 4), Put(out, (uint32_t)(20 + owner.size()), 4);
-    out.insert(out.end(), owner.begin(), owner.end());
-    out.push_back(2), out.push_back(0);
-    Put(out, (uint32_t)(8 + list.size()), 2);
-    Put(out, (uint32_t)entries.size(), 2);
-    Put(out, 0, 2);
-    out.insert(out.end(), list.begin(), list.end());
-    return out;
-}
+using Entry = HostAccessEntry;
 
 const uint32_t Full = 0x1F01FF, ReadExecute = 0x1200A9;
 const Entry TrustedEntries[] = {{0, 3, Full, User}, {0, 3, Full, Admins}, {0, 3, Full, System}};
@@ -89,33 +62,33 @@ struct Row {
 };
 
 std::vector<Row> Rows() {
-    Bytes good = Descriptor(User, Trusted());
+    Bytes good = HostDescriptor(User, Trusted());
     return {
         {"WineMadeByTheStub", Hex(WineMade), FolderSafe, &WineUser},
         {"Wine0755", Hex(Wine755), FolderSafe, &WineUser},
         {"Wine0777", Hex(Wine777), FolderOpen, &WineUser},
         {"TrustedOnly", good, FolderSafe},
-        {"OwnedByAdministrators", Descriptor(Admins, Trusted()), FolderSafe},
-        {"OwnedBySystem", Descriptor(System, Trusted()), FolderSafe},
-        {"OwnedByAnotherUser", Descriptor(Other, Trusted()), FolderOwnedByOther},
-        {"OwnedByEveryone", Descriptor(Everyone, {}), FolderOwnedByOther},
-        {"EmptyList", Descriptor(User, {}), FolderSafe},
-        {"NullList", Descriptor(User, Trusted(), 0x8000), FolderOpen},
+        {"OwnedByAdministrators", HostDescriptor(Admins, Trusted()), FolderSafe},
+        {"OwnedBySystem", HostDescriptor(System, Trusted()), FolderSafe},
+        {"OwnedByAnotherUser", HostDescriptor(Other, Trusted()), FolderOwnedByOther},
+        {"OwnedByEveryone", HostDescriptor(Everyone, {}), FolderOwnedByOther},
+        {"EmptyList", HostDescriptor(User, {}), FolderSafe},
+        {"NullList", HostDescriptor(User, Trusted(), 0x8000), FolderOpen},
         {"ListPresentAtOffsetZero", With(good, 16, {0, 0, 0, 0}), FolderOpen},
-        {"EveryoneReadsAndLists", Descriptor(User, Trusted({{0, 3, ReadExecute, Everyone}})), FolderSafe},
-        {"EveryoneWrites", Descriptor(User, Trusted({{0, 0, 0x2, Everyone}})), FolderOpen},
-        {"UsersAppend", Descriptor(User, Trusted({{0, 0, 0x4, Users}})), FolderOpen},
-        {"AuthenticatedUsersDelete", Descriptor(User, Trusted({{0, 0, 0x10000, AuthenticatedUsers}})), FolderOpen},
-        {"UsersDeleteChildren", Descriptor(User, Trusted({{0, 0, 0x40, Users}})), FolderOpen},
-        {"EveryoneWritesTheList", Descriptor(User, Trusted({{0, 0, 0x40000, Everyone}})), FolderOpen},
-        {"EveryoneTakesOwnership", Descriptor(User, Trusted({{0, 0, 0x80000, Everyone}})), FolderOpen},
-        {"EveryoneGenericAll", Descriptor(User, Trusted({{0, 0, 0x10000000, Everyone}})), FolderOpen},
-        {"EveryoneGenericWrite", Descriptor(User, Trusted({{0, 0, 0x40000000, Everyone}})), FolderOpen},
-        {"AnotherUserInheritOnly", Descriptor(User, Trusted({{0, 0x0B, Full, Other}})), FolderOpen},
-        {"DenyEntriesOnlyTakeAway", Descriptor(User, {{1, 0, Full, Everyone}, TrustedEntries[0]}), FolderSafe},
-        {"UnknownEntryType", Descriptor(User, Trusted({{0x11, 0, 0, Everyone}})), FolderUnreadable},
-        {"AnObjectEntry", Descriptor(User, {{5, 0, ReadExecute, Everyone}}), FolderUnreadable},
-        {"UnknownUserTrustsOnlyAdministratorsAndSystem", Descriptor(Admins, Trusted()), FolderOpen, nullptr},
+        {"EveryoneReadsAndLists", HostDescriptor(User, Trusted({{0, 3, ReadExecute, Everyone}})), FolderSafe},
+        {"EveryoneWrites", HostDescriptor(User, Trusted({{0, 0, 0x2, Everyone}})), FolderOpen},
+        {"UsersAppend", HostDescriptor(User, Trusted({{0, 0, 0x4, Users}})), FolderOpen},
+        {"AuthenticatedUsersDelete", HostDescriptor(User, Trusted({{0, 0, 0x10000, AuthenticatedUsers}})), FolderOpen},
+        {"UsersDeleteChildren", HostDescriptor(User, Trusted({{0, 0, 0x40, Users}})), FolderOpen},
+        {"EveryoneWritesTheList", HostDescriptor(User, Trusted({{0, 0, 0x40000, Everyone}})), FolderOpen},
+        {"EveryoneTakesOwnership", HostDescriptor(User, Trusted({{0, 0, 0x80000, Everyone}})), FolderOpen},
+        {"EveryoneGenericAll", HostDescriptor(User, Trusted({{0, 0, 0x10000000, Everyone}})), FolderOpen},
+        {"EveryoneGenericWrite", HostDescriptor(User, Trusted({{0, 0, 0x40000000, Everyone}})), FolderOpen},
+        {"AnotherUserInheritOnly", HostDescriptor(User, Trusted({{0, 0x0B, Full, Other}})), FolderOpen},
+        {"DenyEntriesOnlyTakeAway", HostDescriptor(User, {{1, 0, Full, Everyone}, TrustedEntries[0]}), FolderSafe},
+        {"UnknownEntryType", HostDescriptor(User, Trusted({{0x11, 0, 0, Everyone}})), FolderUnreadable},
+        {"AnObjectEntry", HostDescriptor(User, {{5, 0, ReadExecute, Everyone}}), FolderUnreadable},
+        {"UnknownUserTrustsOnlyAdministratorsAndSystem", HostDescriptor(Admins, Trusted()), FolderOpen, nullptr},
         // Damage: counts and sizes that run past the list or the descriptor.
         {"CountPastTheList", With(good, 52, {4}), FolderUnreadable},
         {"EntrySizeZero", With(good, 58, {0, 0}), FolderUnreadable},

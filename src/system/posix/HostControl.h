@@ -2,6 +2,7 @@
 // platform call fails, and a log of the run's visible steps for tests to read.
 #pragma once
 #include <functional>
+#include <optional>
 #include <stdint.h>
 #include <string>
 #include <vector>
@@ -46,13 +47,23 @@ void HostSetLauncher(HostLauncher launcher);
 struct HostFolderAnswers {
     bool keepsAccessLists = true;
     bool knowsUser = true;
-    int isLink = -1;          // -1: as lstat says; any other answer for a path that exists
     bool openDenied = false;  // the folder can't be opened to read its security
-    bool givenDescriptor = false;
-    std::vector<uint8_t> descriptor;  // when given: what reading the security gives; empty fails
+    // When set: what reading the security gives, whatever the folder; empty fails.
+    std::optional<std::vector<uint8_t>> descriptor;
 };
 HostFolderAnswers& HostFolder();
 // The running user's SID on the host.
 const std::vector<uint8_t>& HostUserSid();
 // The descriptor the last folder was made with; empty when it was made without one.
 const std::vector<uint8_t>& HostMadeFolderDescriptor();
+
+// One entry of an access list: type 0 allows, 1 denies.
+struct HostAccessEntry {
+    uint8_t type, flags;
+    uint32_t mask;
+    std::vector<uint8_t> sid;
+};
+// A self-relative descriptor put together byte by byte: the header with the control bits, the
+// owner at 20, then the access list of the entries.
+std::vector<uint8_t> HostDescriptor(const std::vector<uint8_t>& owner, const std::vector<HostAccessEntry>& entries,
+                                    uint16_t control = 0x8004);

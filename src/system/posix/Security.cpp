@@ -34,18 +34,23 @@ uint32_t RightsOf(unsigned bits) {
 // is the process's, SYSTEM in full, the owner by the owner's bits, Everyone by the others' bits.
 std::vector<uint8_t> DescriptorOfMode(const struct stat& info) {
     std::vector<uint8_t> owner = info.st_uid == geteuid() ? HostUserSid() : AccountSid(2000 + info.st_uid);
-    std::vector<std::pair<uint32_t, std::vector<uint8_t>>> entries = {
-        {0x1F01FF, std::vector<uint8_t>(SystemSid, SystemSid + 12)},
-        {RightsOf((info.st_mode >> 6) & 7), owner},
-        {RightsOf(info.st_mode & 7), std::vector<uint8_t>(EveryoneSid, EveryoneSid + 12)}};
+    return HostDescriptor(owner, {{0, 3, 0x1F01FF, std::vector<uint8_t>(SystemSid, SystemSid + 12)},
+                                  {0, 3, RightsOf((info.st_mode >> 6) & 7), owner},
+                                  {0, 3, RightsOf(info.st_mode & 7), std::vector<uint8_t>(EveryoneSid, EveryoneSid + 12)}});
+}
+}  // namespace
+
+std::vector<uint8_t> HostDescriptor(const std::vector<uint8_t>& owner, const std::vector<HostAccessEntry>& entries,
+                                    uint16_t control) {
     std::vector<uint8_t> list;
-    for (auto& [mask, sid] : entries) {
-        list.push_back(0), list.push_back(3);
-        Put(list, (uint32_t)(8 + sid.size()), 2);
-        Put(list, mask, 4);
-        list.insert(list.end(), sid.begin(), sid.end());
+    for (const HostAccessEntry& entry : entries) {
+        list.push_back(entry.type), list.push_back(entry.flags);
+        Put(list, (uint32_t)(8 + entry.sid.size()), 2);
+        Put(list, entry.mask, 4);
+        list.insert(list.end(), entry.sid.begin(), entry.sid.end());
     }
-    std::vector<uint8_t> out = {1, 0, 0x04, 0x80};
+    std::vector<uint8_t> out = {1, 0};
+    Put(out, control, 2);
     Put(out, 20, 4), Put(out, 0, 4), Put(out, 0, 4), Put(out, (uint32_t)(20 + owner.size()), 4);
     out.insert(out.end(), owner.begin(), owner.end());
     out.push_back(2), out.push_back(0);
@@ -53,7 +58,6 @@ std::vector<uint8_t> DescriptorOfMode(const struct stat& info) {
     out.insert(out.end(), list.begin(), list.end());
     return out;
 }
-}  // namespace
 
 HostFolderAnswers& HostFolder() {
     static HostFolderAnswers answers;
@@ -83,8 +87,7 @@ const uint8_t* PlatformUserSid() { return HostFolder().knowsUser ? HostUserSid()
 uint32_t PlatformFileAttributes(const char* path) {
     struct stat info;
     if (lstat(HostMapPath(path).c_str(), &info) != 0) return NoFileAttributes;
-    bool link = HostFolder().isLink >= 0 ? HostFolder().isLink != 0 : S_ISLNK(info.st_mode);
-    return (link ? (uint32_t)LinkAttribute : 0u) | (S_ISDIR(info.st_mode) ? 0x10u : 0x80u);
+    return (S_ISLNK(info.st_mode) ? (uint32_t)LinkAttribute : 0u) | (S_ISDIR(info.st_mode) ? 0x10u : 0x80u);
 }
 
 FileHandle PlatformOpenFolder(const char* path) {
@@ -93,10 +96,10 @@ FileHandle PlatformOpenFolder(const char* path) {
 }
 
 uint32_t PlatformFolderSecurity(FileHandle folder, uint8_t* buffer, uint32_t size) {
-    std::vector<uint8_t> bytes = HostFolder().descriptor;
     struct stat info;
-    if (!HostFolder().givenDescriptor)
-        bytes = fstat((int)(intptr_t)folder, &info) == 0 ? DescriptorOfMode(info) : std::vector<uint8_t>();
+    std::vector<uint8_t> bytes = HostFolder().descriptor ? *HostFolder().descriptor
+                                 : fstat((int)(intptr_t)folder, &info) == 0 ? DescriptorOfMode(info)
+                                                                           : std::vector<uint8_t>();
     if (bytes.empty() || bytes.size() > size) return 0;
     memcpy(buffer, bytes.data(), bytes.size());
     return (uint32_t)bytes.size();

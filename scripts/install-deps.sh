@@ -34,14 +34,81 @@ for p in "${want[@]}" ${want_i386[@]+"${want_i386[@]}"}; do
   fi
 done
 
+say() { echo "install-deps: $*" >&2; }
+# Another apt run (an unattended upgrade, a second clone) is waited for rather than failed on.
+lock_wait=(-o DPkg::Lock::Timeout=600)
+
+# A mirror caught mid-sync fails one index with "File has unexpected size": tried again a few
+# times, then the run goes on with the indexes it has and names the one that failed.
+update() {
+  local try log; log=$(mktemp)
+  for try in 1 2 3; do
+    if $SUDO apt-get "${lock_wait[@]}" update -qq >"$log" 2>&1; then rm -f "$log"; return 0; fi
+    [ "$try" = 3 ] || sleep "${SFX_APT_RETRY_SECONDS:-10}"
+  done
+  say "apt-get update failed 3 times; going on with the package lists it has. It said:"
+  grep -E '^(E|W): ' "$log" | sed 's/^/  /' >&2 || true
+  rm -f "$log"
+}
+
+install() { $SUDO apt-get "${lock_wait[@]}" "$@" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null; }
+
+# The machine's own Debian entries cut down to the release's main suites (CODENAME and
+# CODENAME-updates), in a private folder: a package whose amd64 half came from the security suite
+# while its i386 half is only in the main suite can't be installed for both (Multi-Arch wants one
+# version), and a security index caught mid-sync can't be read at all. The machine's apt set-up is
+# left as it is.
+# (SFX_APT_ETC and SFX_OS_RELEASE stand in for /etc/apt and /etc/os-release in the script's test.)
+apt_etc=${SFX_APT_ETC:-/etc/apt}
+main_suites() {
+  local codename=$1 out=$2 f
+  for f in "$apt_etc"/sources.list.d/*.sources; do
+    [ -f "$f" ] || continue
+    awk -v keep="$codename $codename-updates" '
+      function flush() { if (suites != "") printf "%s%sSuites: %s\n\n", head, tail, suites; head = tail = suites = ""; seen = 0 }
+      /^[[:space:]]*$/ { flush(); next }
+      /^Suites:/ { seen = 1; n = split(keep, k, " ");
+                   for (i = 2; i <= NF; i++) for (j = 1; j <= n; j++) if ($i == k[j]) suites = suites (suites == "" ? "" : " ") $i
+                   next }
+      { if (seen) tail = tail $0 "\n"; else head = head $0 "\n" }
+      END { flush() }' "$f" >"$out/$(basename "$f")"
+  done
+  for f in "$apt_etc"/sources.list "$apt_etc"/sources.list.d/*.list; do
+    [ -f "$f" ] || continue
+    awk -v a="$codename" -v b="$codename-updates" '
+      $1 == "deb" { s = ($2 ~ /^\[/) ? 4 : 3; for (i = 3; i < s; i++) if ($i ~ /\]$/) s = i + 1; if ($s == a || $s == b) print }' \
+      "$f" >"$out/$(basename "$f" .list)-main.list"
+  done
+}
+
+install_from_main_suites() {
+  local codename work status=0
+  codename=$(. "${SFX_OS_RELEASE:-/etc/os-release}" 2>/dev/null && echo "${VERSION_CODENAME:-}")
+  [ -n "$codename" ] || { say "the release's codename can't be read from /etc/os-release"; return 1; }
+  work=$(mktemp -d)
+  mkdir -p "$work/parts" "$work/lists/partial"
+  main_suites "$codename" "$work/parts"
+  local private=(-o "Dir::Etc::SourceList=/dev/null" -o "Dir::Etc::SourceParts=$work/parts"
+                 -o "Dir::State::Lists=$work/lists")
+  say "trying again from $codename and $codename-updates alone, without the security suite"
+  $SUDO apt-get "${lock_wait[@]}" "${private[@]}" update -qq >/dev/null 2>&1 || say "apt-get update on those suites had errors"
+  install "${private[@]}" || status=1
+  rm -rf "$work"
+  [ $status = 0 ] || return 1
+  say "installed without this release's security updates; to get them later: apt-get update && apt-get upgrade"
+}
+
 if [ ${#missing[@]} -gt 0 ]; then
-  echo "install-deps: installing ${missing[*]}"
+  say "installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
   if [ ${#want_i386[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
   fi
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  update
+  if ! install; then
+    say "the install failed"
+    install_from_main_suites || { say "could not install ${missing[*]}; see apt-get's messages above"; exit 1; }
+  fi
 fi
 
 [ "$need" != build ] || exit 0

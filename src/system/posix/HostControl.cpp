@@ -13,7 +13,11 @@ HostBoxSink boxSink;
 std::string driveRoot = ".";
 std::string modulePath = "sfxstub.exe";
 std::vector<std::string> events;
+HostFolderAnswers folderAnswers;
 }  // namespace
+
+// The drive that a path rooted without a letter is taken on; the backend's drive change sets it.
+char hostCurrentDrive = 'c';
 
 HostLauncher hostLauncher;
 
@@ -24,8 +28,10 @@ void HostFailCall(HostCall call, int nth) {
 
 void HostResetFaults() {
     for (Plan& plan : plans) plan = Plan();
-    HostFolder() = HostFolderAnswers();
+    folderAnswers = HostFolderAnswers();
 }
+
+HostFolderAnswers& HostFolder() { return folderAnswers; }
 
 int HostCallCount(HostCall call) { return plans[(int)call].calls; }
 
@@ -47,8 +53,6 @@ void HostDeliverBox(const char* text, const char* caption, unsigned style) {
 }
 
 void HostSetDriveRoot(const std::string& root) { driveRoot = root; }
-
-extern char hostCurrentDrive;
 
 std::string HostMapPath(const char* path) {
     std::string mapped;

@@ -6,7 +6,7 @@
 #include "system/Platform.h"
 #include "system/posix/HostControl.h"
 
-char hostCurrentDrive = 'c';
+extern char hostCurrentDrive;
 const std::string& HostModulePath();
 
 static int Descriptor(FileHandle file) { return (int)(intptr_t)file; }

@@ -59,11 +59,6 @@ std::vector<uint8_t> HostDescriptor(const std::vector<uint8_t>& owner, const std
     return out;
 }
 
-HostFolderAnswers& HostFolder() {
-    static HostFolderAnswers answers;
-    return answers;
-}
-
 const std::vector<uint8_t>& HostUserSid() {
     static const std::vector<uint8_t> user = AccountSid(1000);
     return user;

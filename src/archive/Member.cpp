@@ -20,8 +20,10 @@ int Archive::extractMember(const char* name, const char* path) {
     int32_t index = FindName(memberNames, name);
     // A name without an entry in every table is not a member.
     if (index < 0 || index >= memberOffsets.count || index >= memberSizes.count ||
-        index >= memberMethods.count)
+        index >= memberMethods.count) {
+        ReportUnseen("Member not found: ", name);
         return 0;
+    }
     int32_t offset = *memberOffsets.elementAt(index);
     int32_t stored = *memberSizes.elementAt(index);
     int32_t method = *memberMethods.elementAt(index);

@@ -1,5 +1,7 @@
-// The command line's tail and the choice of mode.
+// The command line's tail, its words and what they ask for.
 #include "driver/CommandTail.h"
+
+static bool IsBlank(unsigned char c) { return c >= 1 && c <= ' '; }
 
 const char* CommandTail(const char* commandLine, bool (*isLeadByte)(unsigned char)) {
     const unsigned char* p = (const unsigned char*)commandLine;
@@ -12,12 +14,25 @@ const char* CommandTail(const char* commandLine, bool (*isLeadByte)(unsigned cha
     } else {
         while (*p > ' ') ++p;
     }
-    while (*p >= 1 && *p <= ' ') ++p;
+    while (IsBlank(*p)) ++p;
     return (const char*)p;
 }
 
-bool IsCleanUpMode(const char* tail) {
-    for (; *tail; ++tail)
-        if (*tail == 'q' || *tail == 'Q') return true;
-    return false;
+TailRequest ReadTail(const char* tail) {
+    TailRequest request = {false, false, ""};
+    const unsigned char* p = (const unsigned char*)tail;
+    for (;;) {
+        while (IsBlank(*p)) ++p;
+        if (!*p) return request;
+        const unsigned char* word = p;
+        for (; *p && !IsBlank(*p); ++p)
+            if ((*p | 0x20) == 'q') request.cleanUp = true;
+        if (p - word != 2) continue;
+        if (word[0] == '-' && word[1] == '-') {
+            while (IsBlank(*p)) ++p;
+            request.passedOn = (const char*)p;
+            return request;
+        }
+        if (word[0] == '/' && (word[1] | 0x20) == 's') request.silent = true;
+    }
 }

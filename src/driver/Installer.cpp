@@ -7,10 +7,40 @@
 #include "system/Paths.h"
 #include "system/Ui.h"
 
-static void Extract(Archive& archive, const String& setupName, const String& setupPath,
-                    const String& projectName, const String& projectPath) {
+// One part of the set-up program's command line. With words passed on behind the parts, a part
+// that holds a blank is quoted, so that the set-up program can tell where the stub's path ends.
+static void AppendPart(String& commandLine, const char* part, bool quote) {
+    String piece(part);
+    for (const char* p = part; quote && *p; ++p) {
+        if ((unsigned char)*p > ' ') continue;
+        piece = "\"";
+        piece += part;
+        piece += "\"";
+        break;
+    }
+    commandLine.appendSpaced(piece.text());
+}
+
+// Starts the set-up program; unattended, waits for it to end and gives its exit code.
+static uint32_t Start(String& commandLine, bool unattended) {
+    FailuresCountAs(ExitNotStarted);
+    void* process = nullptr;
+    if (!StartProgram(commandLine.text(), unattended ? &process : nullptr) || !process) return 0;
+    // The set-up program's clean-up call must be able to remove the folder.
+    ReleaseSetupFolder();
+    FailuresCountAs(ExitWaitFailed);
+    uint32_t exitCode = 0;
+    if (!WaitForProcess(process, &exitCode)) ReportUnseen("Cannot wait for ", commandLine.text());
+    return exitCode;
+}
+
+static uint32_t Extract(Archive& archive, const String& setupName, const String& setupPath,
+                        const String& projectName, const String& projectPath, const TailRequest& request,
+                        bool unattended) {
     // A folder that others could have changed or redirected gets nothing: its box says why.
-    if (!PrepareSetupFolder()) return;
+    FailuresCountAs(ExitFolderRefused);
+    if (!PrepareSetupFolder()) return 0;
+    FailuresCountAs(ExitMemberFailed);
     archive.extractMember(setupName.text(), setupPath.text());
     archive.extractMember(projectName.text(), projectPath.text());
     String loopName, loopPath;
@@ -19,18 +49,29 @@ static void Extract(Archive& archive, const String& setupName, const String& set
         loopPath = MemberPath(loopName.text());
         archive.extractMember(loopName.text(), loopPath.text());
     }
-    // Three unquoted parts: the set-up program, its project file, and this executable.
-    String commandLine(setupPath);
-    commandLine.appendSpaced(projectPath.text());
-    commandLine.appendSpaced(ModulePath());
-    StartProgram(commandLine.text());
+    // Three parts: the set-up program, its project file, and this executable; then, after one
+    // blank, the words passed on, exactly as they stand.
+    bool passing = *request.passedOn != 0;
+    String commandLine;
+    AppendPart(commandLine, setupPath.text(), passing);
+    AppendPart(commandLine, projectPath.text(), passing);
+    AppendPart(commandLine, ModulePath(), passing);
+    if (passing) {
+        commandLine += " ";
+        commandLine += request.passedOn;
+    }
+    return Start(commandLine, unattended);
 }
 
 static void CleanUp(Archive& archive, const String& setupPath, const String& projectPath) {
     // Gives the set-up program that started us a moment to let go of its files.
     Pause(1000);
     // Nothing is deleted through a link, nor in a folder that others could have changed.
-    if (!SetupFolderCleanable()) return;
+    FailuresCountAs(ExitFolderRefused);
+    if (!SetupFolderCleanable()) {
+        ReportUnseen("Cannot clean up folder: ", SetupFolder());
+        return;
+    }
     EraseFile(setupPath.text());
     EraseFile(projectPath.text());
     for (int32_t i = 0; i < archive.supportFiles.count; ++i)
@@ -42,24 +83,33 @@ static void CleanUp(Archive& archive, const String& setupPath, const String& pro
 
 int RunInstaller(void* module, const char* tail) {
     SetModuleHandle(module);
-    bool cleanUp = IsCleanUpMode(tail);
+    TailRequest request = ReadTail(tail);
+    // No one may be there to answer a box: a switch says so, or a station without a display.
+    bool unattended = request.silent || !DisplayVisible();
+    StartReports(unattended);
+    uint32_t setupExit = 0;
     PumpMessages();
-    if (!cleanUp) ShowWaitCursor();
+    if (!request.cleanUp) ShowWaitCursor();
     {
         Archive archive;
+        FailuresCountAs(ExitNoArchive);
         if (archive.open(ModulePath())) {
             // MemberPath hands out one shared buffer, so each result is copied at once.
             String setupName(archive.setupProgram);
             String setupPath(MemberPath(setupName.text()));
             String projectName(archive.projectFile);
             String projectPath(MemberPath(projectName.text()));
-            if (cleanUp)
+            if (request.cleanUp)
                 CleanUp(archive, setupPath, projectPath);
             else
-                Extract(archive, setupName, setupPath, projectName, projectPath);
+                setupExit = Extract(archive, setupName, setupPath, projectName, projectPath, request, unattended);
             ReleaseSetupFolder();
+        } else if (!FirstFailure()) {
+            // A file without an archive's signature shows nothing when someone is there.
+            ReportUnseen("Archive not found: ", ModulePath());
         }
         PumpMessages();
     }
-    return 0;
+    if (!unattended) return 0;
+    return setupExit ? (int)setupExit : FirstFailure();
 }

@@ -4,10 +4,10 @@
 #include "launch/Process.h"
 #include "system/Messages.h"
 
-bool StartProgram(char* commandLine) {
+bool StartProgram(char* commandLine, void** kept) {
     // Kept for the message: the platform may write into the text it is given.
     PathString copy(commandLine);
-    if (StartDetachedProcess(commandLine)) return true;
+    if (StartDetachedProcess(commandLine, kept)) return true;
     AddMessageText("Cannot run ");
     ShowMessage(copy.text());
     return false;

@@ -1,4 +1,5 @@
-// The few user-interface calls of the run: boxes, the message queue, the wait cursor, the pause.
+// The few user-interface calls of the run: boxes, the message queue, the wait cursor, the pause,
+// and what an unattended run has in their place.
 #pragma once
 #include "system/Messages.h"
 
@@ -9,3 +10,10 @@ void PumpMessages();
 // The system wait cursor, never set back.
 void ShowWaitCursor();
 void Pause(unsigned milliseconds);
+
+// Whether the process's window station has a display someone can see; true when that can't be
+// asked. A service's, or a deployment tool's run as SYSTEM, has none, and a box there never returns.
+bool DisplayVisible();
+// A failure's text on standard error (when there is one) and in the Application event log, as
+// an error from the source "sfxstub" with the failure's kind as the event's number.
+void ReportFailure(const char* text, unsigned kind);

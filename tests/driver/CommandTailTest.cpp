@@ -1,4 +1,5 @@
-// The command line's tail and the mode: quoted and unquoted names, lead bytes, the q anywhere.
+// The command line's tail and what it asks: quoted and unquoted names, lead bytes, the q anywhere,
+// the silent switch and the words passed on.
 #include "driver/CommandTail.h"
 #include <gtest/gtest.h>
 
@@ -32,11 +33,52 @@ TEST(CommandTail, ALeadByteTakesItsTrailByteAlongEvenIfItIsAQuote) {
     EXPECT_EQ(Tail("\"abc\x83", ShiftJisLead), "");
 }
 
-TEST(CleanUpMode, AQAnywhereInTheTailChoosesCleanUp) {
-    for (const char* tail : {"q", "Q", "/q", "-quiet", "xyzQ", "a q b"}) EXPECT_TRUE(IsCleanUpMode(tail)) << tail;
-    for (const char* tail : {"", "/x", "-silent", "\xD1"}) EXPECT_FALSE(IsCleanUpMode(tail)) << tail;
-    // Only the tail counts: a q in the program's own name, quoted or not, does not.
-    EXPECT_FALSE(IsCleanUpMode(CommandTail("\"c:\\quiet\\setup.exe\"", NoLeadBytes)));
-    EXPECT_FALSE(IsCleanUpMode(CommandTail("c:\\quiet\\setup.exe", NoLeadBytes)));
-    EXPECT_TRUE(IsCleanUpMode(CommandTail("c:\\quiet\\setup.exe q", NoLeadBytes)));
+struct TailRow {
+    const char* tail;
+    bool cleanUp, silent;
+    const char* passedOn;
+};
+
+// Words are raw bytes between blanks (1 to 32): no quoting, no lead bytes. Behind the first word
+// "--" nothing counts but as words passed on, exactly as they stand.
+TEST(ReadTail, ModeSwitchAndWordsPassedOn) {
+    const TailRow rows[] = {
+        {"", false, false, ""},
+        {"q", true, false, ""},
+        {"xyzQ", true, false, ""},
+        {"a q b", true, false, ""},
+        {"\xD1", false, false, ""},
+        {"q -- /x", true, false, "/x"},
+        {"-- /quiet", false, false, "/quiet"},
+        {"/S", false, true, ""},
+        {"/s", false, true, ""},
+        {"/s/S", false, false, ""},
+        {"a/S", false, false, ""},
+        {"/S2", false, false, ""},
+        {"/S q", true, true, ""},
+        {"-- /S", false, false, "/S"},
+        {"--x /S", false, true, ""},
+        {"x-- y", false, false, ""},
+        {"--", false, false, ""},
+        {"/S --   ", false, true, ""},
+        {"-- a -- q", false, false, "a -- q"},
+        {"/S\t--\t\"c:\\my logs\\x.txt\"  tail ", false, true, "\"c:\\my logs\\x.txt\"  tail "},
+        {"\"/S\" -- x", false, false, "x"},
+        {"\"q x\" --", true, false, ""},
+        // A double-byte character whose trail byte is q (0x71) still counts as a q.
+        {"\x83q.txt -- \x83q", true, false, "\x83q"},
+    };
+    for (const TailRow& row : rows) {
+        TailRequest request = ReadTail(row.tail);
+        EXPECT_EQ(request.cleanUp, row.cleanUp) << row.tail;
+        EXPECT_EQ(request.silent, row.silent) << row.tail;
+        EXPECT_STREQ(request.passedOn, row.passedOn) << row.tail;
+    }
+}
+
+TEST(ReadTail, OnlyTheTailCounts) {
+    // A q in the program's own name, quoted or not, does not.
+    EXPECT_FALSE(ReadTail(CommandTail("\"c:\\quiet\\setup.exe\"", NoLeadBytes)).cleanUp);
+    EXPECT_FALSE(ReadTail(CommandTail("c:\\quiet\\setup.exe", NoLeadBytes)).cleanUp);
+    EXPECT_TRUE(ReadTail(CommandTail("c:\\quiet\\setup.exe q", NoLeadBytes)).cleanUp);
 }

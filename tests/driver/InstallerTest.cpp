@@ -3,6 +3,7 @@
 #include "driver/Installer.h"
 #include "support/HostRun.h"
 #include <sys/stat.h>
+#include <algorithm>
 #include <unistd.h>
 #include "system/AccessList.h"
 #include "system/posix/HostControl.h"
@@ -168,3 +169,95 @@ TEST_P(RefusedFolder, GetsOneBoxAndNothingElse) {
 
 INSTANTIATE_TEST_SUITE_P(Installer, RefusedFolder, ::testing::ValuesIn(RefusalRows),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Unattended runs, by the switch or on a station without a display: no box, each text reported,
+// the set-up program waited for, and the exit code its own, else the first failure's, else 0.
+enum class Fault { None, NoArchive, UnknownMember, BadMethod, OpenFolder, NotStarted, WaitFails };
+struct Unattended {
+    const char* name;
+    const char* tail;
+    bool display;
+    std::vector<Fault> faults;
+    uint32_t setupExit;
+    int exitCode;
+    std::vector<std::string> reports;
+};
+const std::string Line = "c:\\_setup\\setup.exe c:\\_setup\\setup.lst c:\\dist\\setup.exe";
+const Unattended UnattendedRows[] = {
+    {"Clean", "/S", true, {}, 0, 0, {}},
+    {"SetupExitCode", "/s", true, {}, 7, 7, {}},
+    {"HiddenStation", "", false, {}, 3010, 3010, {}},
+    {"NoArchive", "/S", true, {Fault::NoArchive}, 0, ExitNoArchive, {"9601 Archive not found: c:\\dist\\setup.exe"}},
+    {"UnknownMember", "/S", true, {Fault::UnknownMember}, 0, ExitMemberFailed, {"9603 Member not found: gone.dll"}},
+    {"FolderRefused", "/S", true, {Fault::OpenFolder}, 0, ExitFolderRefused,
+     {"9602 The set-up folder can be changed by other users. Delete it and run the installer again: c:\\_setup"}},
+    {"NotStarted", "/S", true, {Fault::NotStarted}, 0, ExitNotStarted, {"9604 Cannot run " + Line}},
+    {"WaitFails", "/S", true, {Fault::WaitFails}, 0, ExitWaitFailed, {"9605 Cannot wait for " + Line}},
+    {"FirstFailureCounts", "/S", true, {Fault::BadMethod, Fault::UnknownMember, Fault::NotStarted}, 0, ExitMemberFailed,
+     {"9603 Self extracting header requires Quillmoor 97", "9603 Member not found: gone.dll", "9604 Cannot run " + Line}},
+    {"SetupExitWins", "/S", true, {Fault::UnknownMember}, 5, 5, {"9603 Member not found: gone.dll"}},
+    {"CleanUp", "/S q", true, {}, 0, 0, {}},
+    {"CleanUpNoArchive", "q", false, {Fault::NoArchive}, 0, ExitNoArchive, {"9601 Archive not found: c:\\dist\\setup.exe"}},
+    {"CleanUpRefused", "/S q", true, {Fault::OpenFolder}, 0, ExitFolderRefused, {"9602 Cannot clean up folder: c:\\_setup"}},
+};
+
+class UnattendedRun : public Installer, public ::testing::WithParamInterface<Unattended> {
+protected:
+    bool has(Fault fault) const {
+        const auto& faults = GetParam().faults;
+        return std::find(faults.begin(), faults.end(), fault) != faults.end();
+    }
+};
+
+TEST_P(UnattendedRun, ReportsAndExitsWithTheCode) {
+    const Unattended& row = GetParam();
+    bool cleanUp = std::string(row.tail).find('q') != std::string::npos;
+    sfx::Directory dir{"setup.exe", "setup.lst", {"a.dll"}, {}, ""};
+    if (has(Fault::UnknownMember)) dir.supportFiles.push_back("gone.dll");
+    std::vector<sfx::Member> members = {{"setup.exe", ToBytes("x"), has(Fault::BadMethod) ? 1 : sfx::Stored},
+                                        {"setup.lst", ToBytes("list"), sfx::Stored},
+                                        {"a.dll", ToBytes("dll"), sfx::Stored}};
+    installer(has(Fault::NoArchive) ? FakeStub(3000) : sfx::BuildInstaller(FakeStub(), dir, members));
+    if (has(Fault::OpenFolder)) {
+        writeFile("c:\\_setup\\setup.exe", ToBytes("planted"));
+        chmod(hostPath("c:\\_setup").c_str(), 0777);
+    }
+    HostSetLauncher([&](const std::string&) { return !has(Fault::NotStarted); });
+    if (has(Fault::WaitFails)) HostFailCall(HostCall::Wait, 1);
+    HostDisplayVisible() = row.display;
+    HostProgramExit() = row.setupExit;
+
+    EXPECT_EQ(RunInstaller(nullptr, row.tail), row.exitCode);
+    EXPECT_TRUE(boxes.empty());
+    Events reports;
+    for (const std::string& event : HostEvents())
+        if (event.rfind("Report ", 0) == 0) reports.push_back(event.substr(7));
+    EXPECT_EQ(reports, row.reports);
+    bool started = !cleanUp && !has(Fault::NoArchive) && !has(Fault::OpenFolder);
+    bool waited = started && !has(Fault::NotStarted);
+    EXPECT_EQ(std::count(HostEvents().begin(), HostEvents().end(), "Start " + Line), started ? 1 : 0);
+    EXPECT_EQ(std::count(HostEvents().begin(), HostEvents().end(), "Wait"), waited ? 1 : 0);
+    EXPECT_EQ(HostEvents().back(), "PumpMessages");
+}
+
+INSTANTIATE_TEST_SUITE_P(Installer, UnattendedRun, ::testing::ValuesIn(UnattendedRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Words behind "--" follow the three parts after one blank, and each part that holds a blank is
+// quoted then; an attended run still exits 0 and never waits.
+TEST_F(Installer, WordsPassedOnFollowTheQuotedParts) {
+    files[1].first = "set up.lst";
+    std::string stub = installer(build());
+    HostSetLauncher([](const std::string&) { return true; });
+    HostProgramExit() = 9;
+    EXPECT_EQ(RunInstaller(nullptr, "q? -- /silent  /log=\"c:\\my logs\\q.txt\" "), 0);
+    EXPECT_EQ(HostEvents(), (Events{"PumpMessages", "Sleep 1000", "PumpMessages"}));  // a q before -- cleans up
+    HostEvents().clear();
+    EXPECT_EQ(RunInstaller(nullptr, "-- /silent  /log=\"c:\\my logs\\q.txt\" "), 0);
+    EXPECT_EQ(HostEvents()[2], "Start c:\\_setup\\setup.exe \"c:\\_setup\\set up.lst\" c:\\dist\\setup.exe "
+                               "/silent  /log=\"c:\\my logs\\q.txt\" ");
+    EXPECT_EQ(HostEvents().size(), 4u);
+    HostEvents().clear();
+    RunInstaller(nullptr, "--");
+    EXPECT_EQ(HostEvents()[2], "Start c:\\_setup\\setup.exe c:\\_setup\\set up.lst c:\\dist\\setup.exe");
+}

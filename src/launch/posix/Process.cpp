@@ -1,4 +1,5 @@
-// The posix backend of the process start: recorded in the event log, decided by the launcher.
+// The posix backend of the process start: recorded in the event log, decided by the launcher, and
+// its end given by the tests.
 #include <sys/stat.h>
 #include <string>
 #include "launch/Process.h"
@@ -12,8 +13,16 @@ static bool FirstWordIsFile(const std::string& commandLine) {
     return stat(HostMapPath(program.c_str()).c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-bool StartDetachedProcess(char* commandLine) {
+bool StartDetachedProcess(char* commandLine, void** kept) {
     HostEvents().push_back(std::string("Start ") + commandLine);
     if (HostShouldFail(HostCall::StartProcess)) return false;
-    return hostLauncher ? hostLauncher(commandLine) : FirstWordIsFile(commandLine);
+    bool started = hostLauncher ? hostLauncher(commandLine) : FirstWordIsFile(commandLine);
+    if (started && kept) *kept = &hostLauncher;
+    return started;
+}
+
+bool WaitForProcess(void*, uint32_t* exitCode) {
+    HostEvents().push_back("Wait");
+    *exitCode = HostProgramExit();
+    return !HostShouldFail(HostCall::Wait);
 }

@@ -1,4 +1,5 @@
-// The win32 backend of the process start: CreateProcessA with the exact flags, then the idle wait.
+// The win32 backend of the process start: CreateProcessA with the exact flags, the idle wait, and
+// the wait for the end.
 #include <windows.h>
 #include <string.h>
 #include "launch/Process.h"
@@ -6,7 +7,7 @@
 // CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP | CREATE_DEFAULT_ERROR_MODE.
 static const DWORD StartFlags = 0x04000210;
 
-bool StartDetachedProcess(char* commandLine) {
+bool StartDetachedProcess(char* commandLine, void** kept) {
     STARTUPINFOA startup;
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
@@ -16,8 +17,19 @@ bool StartDetachedProcess(char* commandLine) {
                         &process))
         return false;
     WaitForInputIdle(process.hProcess, 1000);
-    // Nothing watches the set-up program, so its handles go at once.
+    // Only an unattended run waits for the set-up program; nothing needs its thread.
     CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    if (kept)
+        *kept = process.hProcess;
+    else
+        CloseHandle(process.hProcess);
     return true;
+}
+
+bool WaitForProcess(void* process, uint32_t* exitCode) {
+    DWORD code = 0;
+    bool ended = WaitForSingleObject(process, INFINITE) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    *exitCode = code;
+    return ended;
 }

@@ -14,6 +14,8 @@ std::string driveRoot = ".";
 std::string modulePath = "sfxstub.exe";
 std::vector<std::string> events;
 HostFolderAnswers folderAnswers;
+bool displayVisible = true;
+uint32_t programExit = 0;
 }  // namespace
 
 // The drive that a path rooted without a letter is taken on; the backend's drive change sets it.
@@ -29,7 +31,13 @@ void HostFailCall(HostCall call, int nth) {
 void HostResetFaults() {
     for (Plan& plan : plans) plan = Plan();
     folderAnswers = HostFolderAnswers();
+    displayVisible = true;
+    programExit = 0;
 }
+
+bool& HostDisplayVisible() { return displayVisible; }
+
+uint32_t& HostProgramExit() { return programExit; }
 
 HostFolderAnswers& HostFolder() { return folderAnswers; }
 

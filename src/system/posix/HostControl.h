@@ -8,7 +8,7 @@
 #include <vector>
 
 // The platform calls that tests can make fail.
-enum class HostCall { Open, Create, Seek, Read, Write, AllocGlobal, AllocBlock, MakeFolder, StartProcess, Count };
+enum class HostCall { Open, Create, Seek, Read, Write, AllocGlobal, AllocBlock, MakeFolder, StartProcess, Wait, Count };
 
 // Makes the nth call of that kind from now on fail (1 = the next one); 0 makes every one fail.
 void HostFailCall(HostCall call, int nth);
@@ -34,12 +34,18 @@ std::string HostMapPath(const char* path);
 // What ModulePath gives on the host.
 void HostSetModulePath(const std::string& path);
 
-// The run's visible steps in order: "PumpMessages", "WaitCursor", "Sleep 1000", "Start <line>".
+// The run's visible steps in order: "PumpMessages", "WaitCursor", "Sleep 1000", "Start <line>",
+// "Wait" and, in an unattended run, "Report <kind> <text>" for each failure.
 std::vector<std::string>& HostEvents();
 
 // Decides whether a process start succeeds; by default it does when the first word names a file.
 using HostLauncher = std::function<bool(const std::string& commandLine)>;
 void HostSetLauncher(HostLauncher launcher);
+
+// Whether the window station has a visible display, and the exit code the started program ends
+// with when the run waits for it. Reset with the faults.
+bool& HostDisplayVisible();
+uint32_t& HostProgramExit();
 
 // What the backend tells of the set-up folder's safety. Left alone, it reads the real folder: a
 // link when lstat says so, and a descriptor made from the Unix mode as Wine makes one (SYSTEM in

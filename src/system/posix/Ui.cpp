@@ -1,4 +1,5 @@
-// The posix backend of the user interface: boxes go to the sink, the rest to the event log.
+// The posix backend of the user interface: boxes go to the sink, the rest, and the reports of an
+// unattended run, to the event log.
 #include <string>
 #include "system/Ui.h"
 #include "system/posix/HostControl.h"
@@ -16,3 +17,9 @@ void ShowWaitCursor() { HostEvents().push_back("WaitCursor"); }
 
 // Recorded, not slept: host runs stay fast.
 void Pause(unsigned milliseconds) { HostEvents().push_back("Sleep " + std::to_string(milliseconds)); }
+
+bool DisplayVisible() { return HostDisplayVisible(); }
+
+void ReportFailure(const char* text, unsigned kind) {
+    HostEvents().push_back("Report " + std::to_string(kind) + " " + text);
+}

@@ -2,7 +2,8 @@
 // (c:\probe.txt for the tests; the demo builds it with its own NOTE_PATH). When c:\probe-names.txt
 // lists names (UTF-8, one a line), it also opens c:\_setup\NAME for each by its Unicode name, as
 // a set-up program that reads them from a Unicode project file would, and notes "opened NAME" or
-// "missing NAME".
+// "missing NAME". When c:\probe-exit.txt holds "MS CODE", it then sleeps MS milliseconds and
+// exits with CODE, as a set-up program that works a while and ends with a code.
 #include <windows.h>
 
 #ifndef NOTE_PATH
@@ -46,6 +47,25 @@ static void NoteNames() {
     }
 }
 
+static DWORD ReadNumber(const char*& p) {
+    DWORD value = 0;
+    while (*p == ' ') ++p;
+    while (*p >= '0' && *p <= '9') value = value * 10 + (DWORD)(*p++ - '0');
+    return value;
+}
+
+static int EndAsTold() {
+    HANDLE told = CreateFileA("c:\\probe-exit.txt", GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (told == INVALID_HANDLE_VALUE) return 0;
+    char text[64] = {0};
+    DWORD size = 0;
+    ReadFile(told, text, sizeof text - 1, &size, NULL);
+    CloseHandle(told);
+    const char* p = text;
+    Sleep(ReadNumber(p));
+    return (int)ReadNumber(p);
+}
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const char* line = GetCommandLineA();
     Note(line, (DWORD)lstrlenA(line));
@@ -56,5 +76,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     DWORD written = 0;
     WriteFile(out, note, noted, &written, NULL);
     CloseHandle(out);
-    return 0;
+    return EndAsTold();
 }

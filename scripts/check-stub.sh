@@ -17,13 +17,14 @@ set -euo pipefail
 
 imports="advapi32.dll:GetKernelObjectSecurity advapi32.dll:GetTokenInformation advapi32.dll:OpenProcessToken
 kernel32.dll:CloseHandle kernel32.dll:CreateDirectoryA kernel32.dll:CreateFileA
-kernel32.dll:CreateProcessA kernel32.dll:DeleteFileA kernel32.dll:ExitProcess kernel32.dll:GetCommandLineA kernel32.dll:GetFileAttributesA kernel32.dll:GetFileSize
+kernel32.dll:CreateProcessA kernel32.dll:DeleteFileA kernel32.dll:ExitProcess kernel32.dll:GetCommandLineA kernel32.dll:GetExitCodeProcess kernel32.dll:GetFileAttributesA kernel32.dll:GetFileSize
 kernel32.dll:GetLastError kernel32.dll:GetModuleFileNameA kernel32.dll:GetModuleHandleA
-kernel32.dll:GetProcAddress kernel32.dll:GetProcessHeap kernel32.dll:GetVolumeInformationA kernel32.dll:GlobalAlloc kernel32.dll:GlobalFree
+kernel32.dll:GetProcAddress kernel32.dll:GetProcessHeap kernel32.dll:GetStdHandle kernel32.dll:GetVolumeInformationA kernel32.dll:GlobalAlloc kernel32.dll:GlobalFree
 kernel32.dll:GlobalHandle kernel32.dll:GlobalLock kernel32.dll:GlobalUnlock kernel32.dll:HeapAlloc
 kernel32.dll:HeapFree kernel32.dll:HeapReAlloc kernel32.dll:IsDBCSLeadByte kernel32.dll:OpenFile
 kernel32.dll:ReadFile kernel32.dll:RemoveDirectoryA kernel32.dll:SetCurrentDirectoryA
-kernel32.dll:SetFilePointer kernel32.dll:Sleep kernel32.dll:WriteFile user32.dll:DispatchMessageA
+kernel32.dll:SetFilePointer kernel32.dll:Sleep kernel32.dll:WaitForSingleObject kernel32.dll:WriteFile
+user32.dll:DispatchMessageA user32.dll:GetProcessWindowStation user32.dll:GetUserObjectInformationA
 user32.dll:LoadCursorA user32.dll:MessageBoxA user32.dll:PeekMessageA user32.dll:SetCursor
 user32.dll:TranslateMessage user32.dll:WaitForInputIdle"
 imports=$(echo $imports)

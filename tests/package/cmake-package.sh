@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The CMake package as an outside project meets it: installed from this build into a fresh prefix,
-# the worked example (examples/cmake) cross-compiled and packed, its rebuilds following its inputs;
-# then the prefix moved elsewhere, packing still, and mistakes in a call named at configure time.
+# the worked example (examples/cmake) cross-compiled for 64-bit and 32-bit Windows and packed, its
+# rebuilds following its inputs; then the prefix moved elsewhere, packing still, and mistakes in a
+# call named at configure time.
 # The example's installer stays in WORK for the Wine run (wine.CMakeExample).
 #   cmake-package.sh SOURCE BUILD WORK
 set -euo pipefail
@@ -23,6 +24,18 @@ packs() { cmake --build "$work/example" 2>&1 | grep -c "Packing example-setup.ex
 [ "$(packs)" = 0 ] || fail "a second build packed the installer again"
 touch "$work/source/readme.txt"
 [ "$(packs)" = 1 ] || fail "a touched support file did not remake the installer"
+echo "changed" >>"$work/source/files/docs/manual.txt"
+[ "$(packs)" = 1 ] || fail "a file changed in a FILES folder did not remake the installer"
+
+# The example for 32-bit Windows, the stub's main platform: its pointers are 4 bytes and
+# sfxpack's 8, yet the package is found. Each build packs its own stub, told by the optional
+# header's magic: 010b for PE32, 020b for PE32+.
+cmake -S "$work/source" -B "$work/example32" --toolchain "$src/cmake/mingw-i686.cmake" \
+  -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null || fail "a 32-bit project did not find the package"
+cmake --build "$work/example32" >/dev/null
+magic() { od -An -tx2 -j$(($(od -An -tu4 -j60 -N4 "$1") + 24)) -N2 "$1" | tr -d ' '; }
+[ "$(magic "$work/example/example-setup.exe") $(magic "$work/example32/example-setup.exe")" = "020b 010b" ] ||
+  fail "STUB64 did not pack the PE32+ stub, or its absence the PE32 one"
 
 # A prefix moved elsewhere: every path comes from the package's own place.
 mv "$work/prefix" "$work/moved prefix"

@@ -127,6 +127,9 @@ TEST(CodePage, NamesWindowsTakesForOneFileAreWarnedOfInTheirCodePage) {
              Row{1251, "\xD4.txt", "\xF4.txt", true},      // Ф, ф
              Row{1251, "\xDF.txt", "\xFF.txt", true},      // Я, я
              Row{1252, "\xDF.txt", "\xFF.txt", false},     // ß, ÿ
+             Row{1252, "\x8A.txt", "\x9A.txt", true},      // Š, š: a capital inside a run of every other unit
+             Row{1252, "\xF7.txt", "\xD7.txt", false},     // ÷, ×: between two runs, neither folds
+             Row{1251, "\xD4.txt", "$.txt", false},        // Ф, $: U+0424 and U+0024 share a low byte
              Row{932, "\x82\x60", "\x82\x81", true},      // fullwidth Ａ, ａ
              Row{1252, "\x83\x5C.txt", "\x83/.txt", true},  // ƒ\.txt, ƒ/.txt
              Row{932, "\x83\x5C.txt", "\x83/.txt", false},  // ソ.txt, and a lead byte taking '/'

@@ -40,10 +40,11 @@ static const char* const ToolHelp =
     "  949 Korean   950 Traditional Chinese\n"
     "Exit status: 0 all sound, 1 damaged content, 2 usage error or unreadable input.\n"
     "\n"
-    "Documentation: README.md and the docs folder beside it, in /usr/share/doc/sfxpack\n"
-    "(share/doc/sfxpack under another install prefix), or beside sfxpack.exe in the\n"
-    "Windows zip: docs/sfxpack.md for the commands in detail, docs/format.md for the\n"
-    "installer's format byte by byte. The manual: man sfxpack (sfxpack.txt in the zip).\n";
+    "Documentation: README.md and the docs folder beside it, in\n"
+    "/usr/share/doc/sfxpack (share/doc/sfxpack under another install prefix), or\n"
+    "beside sfxpack.exe in the Windows zip: docs/sfxpack.md for the commands in\n"
+    "detail, docs/format.md for the installer's format byte by byte. The manual:\n"
+    "man sfxpack (sfxpack.txt in the zip).\n";
 
 static const char* const CreateHelp =
     "Usage: sfxpack create -o OUT --setup FILE --project FILE [--support FILE]...\n"

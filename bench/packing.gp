@@ -1,6 +1,6 @@
-# The packing plot of bench/results.md and the README: the work (CPU time, steadier than wall time
-# on a busy machine) against output size, for sfxpack's levels (a line per payload, each point a
-# level) and for zip -9 and 7-Zip's zip writer. Set data and output with -e.
+# The packing plot of bench/results.md and docs/benchmarks.md: the work (CPU time, steadier than
+# wall time on a busy machine) against output size, for sfxpack's levels (a line per payload, each
+# point a level) and for zip -9 and 7-Zip's zip writer. Set data and output with -e.
 set terminal pngcairo size 900,520 font ",10"
 set output output
 set title "Packing 64 MiB (lower left is better)"

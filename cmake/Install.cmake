@@ -1,6 +1,6 @@
 # What `cmake --install` puts in place for users, and the Debian package made from it:
 # bin/sfxpack, the stubs it packs by default in share/sfx, its man page, its bash completion, and
-# in share/doc/sfxpack its copyright file, changelog and third-party notices.
+# in share/doc/sfxpack its copyright file, changelog, third-party notices and documents.
 
 install(TARGETS sfxpack RUNTIME DESTINATION bin)
 # The man page and the changelog go in gzipped, as Debian ships them; -n keeps the bytes free of a
@@ -21,9 +21,24 @@ foreach(doc "tools/sfxpack/share/sfxpack.1;share/man/man1" "packaging/changelog;
   endif()
 endforeach()
 # The terms: the copyright file in Debian's machine-readable form, and the licence texts of what
-# the binaries carry from others.
+# the binaries carry from others. LICENSE, which the documents link to, is a link to the copyright
+# file, which holds the same licence: one copy of the terms, as Debian asks.
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${PROJECT_SOURCE_DIR}/THIRD_PARTY_NOTICES.txt
         DESTINATION share/doc/sfxpack)
+file(CREATE_LINK copyright ${CMAKE_BINARY_DIR}/LICENSE SYMBOLIC)
+install(FILES ${CMAKE_BINARY_DIR}/LICENSE DESTINATION share/doc/sfxpack)
+# The documents, laid out as in the clone so that their links between them work where they are
+# installed: the README, docs/, the benchmark results with their plots, and the CMake example.
+# The Windows zip carries the same (cmake/Package.cmake).
+file(GLOB SFX_DOCUMENTS RELATIVE ${PROJECT_SOURCE_DIR} CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.md
+     ${PROJECT_SOURCE_DIR}/bench/*.png)
+file(GLOB_RECURSE SFX_EXAMPLE RELATIVE ${PROJECT_SOURCE_DIR} CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/cmake/*)
+list(APPEND SFX_DOCUMENTS README.md bench/results.md ${SFX_EXAMPLE})
+list(SORT SFX_DOCUMENTS)
+foreach(document ${SFX_DOCUMENTS})
+  get_filename_component(folder ${document} DIRECTORY)
+  install(FILES ${PROJECT_SOURCE_DIR}/${document} DESTINATION share/doc/sfxpack/${folder})
+endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/tools/sfxpack/share/sfxpack.bash
         DESTINATION share/bash-completion/completions RENAME sfxpack)
 

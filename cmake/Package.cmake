@@ -10,13 +10,17 @@ install(FILES ${PROJECT_SOURCE_DIR}/cmake/package/sfxConfig.cmake
               ${CMAKE_BINARY_DIR}/sfxConfigVersion.cmake
         DESTINATION lib/cmake/sfx)
 
-# The zip's entries, as NAME=PATH; the licence and notices come from the clone's top.
+# The zip's entries, as NAME=PATH; the licence and notices come from the clone's top, and the
+# documents (SFX_DOCUMENTS, cmake/Install.cmake) keep their folders, so that their links work.
 find_package(Python3 COMPONENTS Interpreter)
 set(SFX_WINZIP ${CMAKE_BINARY_DIR}/package/sfx-${PROJECT_VERSION}-win64.zip)
+set(SFX_WINZIP_DOCUMENTS)
+foreach(document ${SFX_DOCUMENTS})
+  list(APPEND SFX_WINZIP_DOCUMENTS ${document}=${PROJECT_SOURCE_DIR}/${document})
+endforeach()
 set(SFX_WINZIP_COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/scripts/winzip.py ${SFX_WINZIP}
   sfxpack.exe=${PROJECT_SOURCE_DIR}/build/winpack/sfxpack.exe
   sfxstub.exe=${SFX_STUB_sfxstub} sfxstub64.exe=${SFX_STUB_sfxstub64}
-  README.md=${PROJECT_SOURCE_DIR}/README.md LICENSE=${PROJECT_SOURCE_DIR}/LICENSE
-  THIRD_PARTY_NOTICES.txt=${PROJECT_SOURCE_DIR}/THIRD_PARTY_NOTICES.txt
-  sfxpack.txt=${PROJECT_SOURCE_DIR}/tools/sfxpack/share/sfxpack.1)
+  LICENSE=${PROJECT_SOURCE_DIR}/LICENSE THIRD_PARTY_NOTICES.txt=${PROJECT_SOURCE_DIR}/THIRD_PARTY_NOTICES.txt
+  sfxpack.txt=${PROJECT_SOURCE_DIR}/tools/sfxpack/share/sfxpack.1 ${SFX_WINZIP_DOCUMENTS})
 add_custom_target(winzip COMMAND ${SFX_WINZIP_COMMAND} VERBATIM)

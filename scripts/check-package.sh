@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Checks the Debian package that `make package` wrote: its Depends names the package of every
 # library that sfxpack needs (so that it starts on a bare machine), and it carries the copyright
-# file, the changelog and the third-party notices. Then lintian, which must find nothing to warn of.
-#   check-package.sh [DEB]   (default: the one in build/release/package)
+# file, the changelog, the third-party notices and the documents, whose links all resolve where
+# they are installed, as they do in the Windows zip beside it. Then lintian, which must find
+# nothing to warn of.
+#   check-package.sh [DEB [ZIP]]   (default: the ones in build/release/package)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 deb=${1:-$(ls build/release/package/sfxpack_*.deb 2>/dev/null | head -n 1)}
@@ -36,6 +38,21 @@ done
 version=$(dpkg-deb -f "$deb" Version)
 if [ -s "$doc/changelog.gz" ] && ! zcat "$doc/changelog.gz" | head -n 1 | grep -qF "sfxpack ($version)"; then
   fail "the changelog's latest entry is not version $version"
+fi
+
+# The documents keep their folders, so that every link between them works once installed: in the
+# package's doc folder, and in the Windows zip unpacked.
+for file in README.md docs/format.md LICENSE; do
+  [ -s "$doc/$file" ] || fail "the package lacks /usr/share/doc/sfxpack/$file"
+done
+python3 scripts/check-links.py --tree "$doc" || fail "the package's documents have broken links (above)"
+zip=${2:-$(dirname "$deb")/sfx-$version-win64.zip}
+if [ -f "$zip" ]; then
+  mkdir "$tree/zip"
+  unzip -q "$zip" -d "$tree/zip"
+  python3 scripts/check-links.py --tree "$tree/zip" || fail "the Windows zip's documents have broken links (above)"
+else
+  fail "no Windows zip at $zip; make package makes it"
 fi
 
 lintian --fail-on error,warning "$deb" 2> >(grep -v "root privileges" >&2) || fail "lintian: see above"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Static checks over src/ and tools/: the include layers (scripts/include-layers.py), cppcheck and
-# clang-tidy (bugprone and cert, see .clang-tidy and tools/.clang-tidy); then the Debian package
-# that make package wrote (scripts/check-package.sh: its Depends, its documents, lintian).
+# clang-tidy (bugprone and cert, see .clang-tidy and tools/.clang-tidy); the documents' links
+# (scripts/check-links.py); then the Debian package that make package wrote
+# (scripts/check-package.sh: its Depends, its documents and their links, lintian).
 # src/ is checked for the host build and for the win32 build, so both backends are seen with their
 # own headers; tools/ (sfxpack, which parses hostile installers) is host-only.
 # Any finding fails the run. Suppressions stand beside the code they concern, with the reason.
@@ -57,6 +58,10 @@ for build in host win32; do
   sources "$scratch/$build/compile_commands.json" |
     xargs -P "$jobs" -n 1 clang-tidy -p "$scratch/$build" --quiet 2>/dev/null || status=1
 done
+
+# Every relative link and #anchor of the README, docs/ and the folders' READMEs resolves.
+echo "static-checks: links in the documents"
+python3 scripts/check-links.py || status=1
 
 # Here rather than in make test, which builds no release tree and so no package.
 echo "static-checks: the Debian package"

@@ -38,7 +38,13 @@ static const char* const ToolHelp =
     "  1253 Greek   1254 Turkish   1255 Hebrew   1256 Arabic   1257 Baltic\n"
     "  1258 Vietnamese   874 Thai   932 Japanese   936 Simplified Chinese\n"
     "  949 Korean   950 Traditional Chinese\n"
-    "Exit status: 0 all sound, 1 damaged content, 2 usage error or unreadable input.\n";
+    "Exit status: 0 all sound, 1 damaged content, 2 usage error or unreadable input.\n"
+    "\n"
+    "Documentation: README.md and the docs folder beside it, in\n"
+    "/usr/share/doc/sfxpack (share/doc/sfxpack under another install prefix), or\n"
+    "beside sfxpack.exe in the Windows zip: docs/sfxpack.md for the commands in\n"
+    "detail, docs/format.md for the installer's format byte by byte. The manual:\n"
+    "man sfxpack (sfxpack.txt in the zip).\n";
 
 static const char* const CreateHelp =
     "Usage: sfxpack create -o OUT --setup FILE --project FILE [--support FILE]...\n"

@@ -247,12 +247,9 @@ INSTANTIATE_TEST_SUITE_P(Installer, UnattendedRun, ::testing::ValuesIn(Unattende
 // quoted then; an attended run still exits 0 and never waits.
 TEST_F(Installer, WordsPassedOnFollowTheQuotedParts) {
     files[1].first = "set up.lst";
-    std::string stub = installer(build());
+    installer(build());
     HostSetLauncher([](const std::string&) { return true; });
     HostProgramExit() = 9;
-    EXPECT_EQ(RunInstaller(nullptr, "q? -- /silent  /log=\"c:\\my logs\\q.txt\" "), 0);
-    EXPECT_EQ(HostEvents(), (Events{"PumpMessages", "Sleep 1000", "PumpMessages"}));  // a q before -- cleans up
-    HostEvents().clear();
     EXPECT_EQ(RunInstaller(nullptr, "-- /silent  /log=\"c:\\my logs\\q.txt\" "), 0);
     EXPECT_EQ(HostEvents()[2], "Start c:\\_setup\\setup.exe \"c:\\_setup\\set up.lst\" c:\\dist\\setup.exe "
                                "/silent  /log=\"c:\\my logs\\q.txt\" ");

@@ -14,10 +14,12 @@ static void ShowPending(const char* text, const char* caption, BoxStyle style) {
     MessageText += text;
     if (!firstFailure) firstFailure = failureKind;
     // No one may be there to press OK: a box would hold the run for ever.
-    if (unattendedRun)
-        ReportFailure(MessageText.text(), (unsigned)failureKind);
-    else
+    if (unattendedRun) {
+        MessageText += "\r\n";
+        ReportFailure(MessageText.text(), MessageText.length, (unsigned)failureKind);
+    } else {
         ShowBox(MessageText.text(), caption, style);
+    }
     MessageText = "";
 }
 

@@ -14,6 +14,7 @@ void Pause(unsigned milliseconds);
 // Whether the process's window station has a display someone can see; true when that can't be
 // asked. A service's, or a deployment tool's run as SYSTEM, has none, and a box there never returns.
 bool DisplayVisible();
-// A failure's text on standard error (when there is one) and in the Application event log, as
-// an error from the source "sfxstub" with the failure's kind as the event's number.
-void ReportFailure(const char* text, unsigned kind);
+// A failure's line, its text with CR LF behind it: whole on standard error (when there is one),
+// and the text alone in the Application event log, as an error from the source "sfxstub" with the
+// failure's kind as the event's number. The line is cut at its CR.
+void ReportFailure(char* line, int32_t length, unsigned kind);

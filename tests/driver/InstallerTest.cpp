@@ -192,11 +192,10 @@ const Unattended UnattendedRows[] = {
     {"FolderRefused", "/S", true, {Fault::OpenFolder}, 0, ExitFolderRefused,
      {"9602 The set-up folder can be changed by other users. Delete it and run the installer again: c:\\_setup"}},
     {"NotStarted", "/S", true, {Fault::NotStarted}, 0, ExitNotStarted, {"9604 Cannot run " + Line}},
-    {"WaitFails", "/S", true, {Fault::WaitFails}, 0, ExitWaitFailed, {"9605 Cannot wait for " + Line}},
+    {"WaitFails", "/S", true, {Fault::WaitFails}, 5, ExitWaitFailed, {"9605 Cannot wait for " + Line}},
     {"FirstFailureCounts", "/S", true, {Fault::BadMethod, Fault::UnknownMember, Fault::NotStarted}, 0, ExitMemberFailed,
      {"9603 Self extracting header requires Quillmoor 97", "9603 Member not found: gone.dll", "9604 Cannot run " + Line}},
     {"SetupExitWins", "/S", true, {Fault::UnknownMember}, 5, 5, {"9603 Member not found: gone.dll"}},
-    {"CleanUp", "/S q", true, {}, 0, 0, {}},
     {"CleanUpNoArchive", "q", false, {Fault::NoArchive}, 0, ExitNoArchive, {"9601 Archive not found: c:\\dist\\setup.exe"}},
     {"CleanUpRefused", "/S q", true, {Fault::OpenFolder}, 0, ExitFolderRefused, {"9602 Cannot clean up folder: c:\\_setup"}},
 };

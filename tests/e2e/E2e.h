@@ -40,7 +40,8 @@ protected:
         EXPECT_TRUE(AwaitOwnProgramsGone(Wine32Emulated() ? 600 : 60)) << "a program of the run still runs";
         std::string c = DriveC();
         std::system(("rm -rf '" + c + "/_setup' '" + c + "/dist' '" + c + "/q dist' '" + c + "/deep' '" + c +
-                     "/probe.txt' '" + c + "/probe-names.txt' '" + c + "/elsewhere.lst' '" + c + "/pack'").c_str());
+                     "/probe.txt' '" + c + "/probe-names.txt' '" + c + "/probe-exit.txt' '" + c + "/launch.txt' '" + c +
+                     "/launched.txt' '" + c + "/elsewhere.lst' '" + c + "/pack'").c_str());
     }
 
     sfx::Bytes build(const NamedFiles& content) { return PackFiles(content, stubBytes); }

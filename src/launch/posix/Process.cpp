@@ -23,6 +23,8 @@ bool StartDetachedProcess(char* commandLine, void** kept) {
 
 bool WaitForProcess(void*, uint32_t* exitCode) {
     HostEvents().push_back("Wait");
-    *exitCode = HostProgramExit();
-    return !HostShouldFail(HostCall::Wait);
+    bool ended = !HostShouldFail(HostCall::Wait);
+    // As on Windows, a failed wait gives no exit code.
+    *exitCode = ended ? HostProgramExit() : 0;
+    return ended;
 }

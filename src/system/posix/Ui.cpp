@@ -20,6 +20,9 @@ void Pause(unsigned milliseconds) { HostEvents().push_back("Sleep " + std::to_st
 
 bool DisplayVisible() { return HostDisplayVisible(); }
 
-void ReportFailure(const char* text, unsigned kind) {
+void ReportFailure(char* line, int32_t length, unsigned kind) {
+    std::string text(line, (size_t)length);
+    // Every line ends in CR LF; one that does not shows up in the tests' reports.
+    if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) text.resize(text.size() - 2);
     HostEvents().push_back("Report " + std::to_string(kind) + " " + text);
 }

@@ -1,7 +1,6 @@
 // The win32 backend of the user interface: boxes, the queue, the cursor, the pause, the display
 // and the reports of an unattended run.
 #include <windows.h>
-#include <string.h>
 #include "system/Ui.h"
 
 void ShowBox(const char* text, const char* caption, BoxStyle style) {
@@ -42,16 +41,16 @@ static HANDLE EventLog() {
     return log;
 }
 
-void ReportFailure(const char* text, unsigned kind) {
+void ReportFailure(char* line, int32_t length, unsigned kind) {
     // A GUI program started from a console or with redirected handles has a standard error;
-    // one started from the shell has none.
+    // one started from the shell has none. The line goes in one write, so that no other writer's
+    // output lands between the text and its line end.
     HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
     DWORD done;
-    if (error && error != INVALID_HANDLE_VALUE) {
-        WriteFile(error, text, (DWORD)strlen(text), &done, NULL);
-        WriteFile(error, "\r\n", 2, &done, NULL);
-    }
+    if (error && error != INVALID_HANDLE_VALUE) WriteFile(error, line, (DWORD)length, &done, NULL);
+    line[length - 2] = 0;
     HANDLE log = EventLog();
     auto reportEvent = (ReportEventCall)(void*)GetProcAddress(GetModuleHandleA("advapi32.dll"), "ReportEventA");
+    const char* text = line;
     if (log && reportEvent) reportEvent(log, EVENTLOG_ERROR_TYPE, 0, kind, NULL, 1, 0, &text, NULL);
 }

@@ -25,7 +25,8 @@ struct JsonValue {
     std::string stringAt(const std::string& key) const;
 };
 
-// Nesting deeper than this is refused, so that hostile text can't exhaust the stack.
+// Arrays and objects nested deeper than this are refused, so that hostile text can't exhaust
+// the stack.
 const int MaxJsonDepth = 64;
 
 // Reads one JSON document, surrounded by nothing but white space. False, with why (and where),

@@ -7,6 +7,7 @@
 #include "cli/Report.h"
 #include "core/Names.h"
 #include "host/InputFile.h"
+#include "host/System.h"
 #include "read/Contents.h"
 #include "read/Face.h"
 #include "read/Inspect.h"
@@ -19,10 +20,12 @@ void RequireInstaller(const Inspection& inspection, const std::string& path) {
     throw Failure(inspection.kind == FileKind::Truncated ? ExitDamaged : ExitUsage, Printable(path) + ": " + why);
 }
 
-// The bill of materials on stdout; damage exits 1, as verify does, after the whole document.
+// The bill of materials on stdout, the same bytes on every system; damage exits 1, as verify does, after the whole document.
 static int ListBom(ByteView file, const Inspection& inspection, BomHead& head, const std::string& path) {
     RequireInstaller(inspection, path);
     Contents contents = ReadContents(file, inspection);
+    // As bytes: Windows' C runtime would otherwise end the lines with CR LF.
+    SetBinary(stdout);
     std::fputs(BomJson(contents, head).c_str(), stdout);
     PrintProblems(inspection, true);
     // Faults the inspection saw are among its problems; the rest only unpacking finds.

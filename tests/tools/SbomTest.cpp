@@ -170,8 +170,8 @@ TEST_F(Sbom, NamesAreDecodedFromTheCodePageAsListShowsThem) {
                                          {{"s.exe", ToBytes("S")}, {"p.lst", ToBytes("P")},
                                           {"caf\xE9\x81.txt", ToBytes("C")}}));
     ASSERT_EQ(list("odd.exe", "odd.cdx.json"), 0) << err;
-    expectIn(out, "\"name\": \"caf\xC3\xA9\xEF\xBF\xBD.txt\",\n      \"hashes\": [{\"alg\": \"SHA-256\", \"content\": \"" +
-                      sfx::Sha256Hex(ToBytes("C")));
+    expectIn(out, "\"name\": \"caf\xC3\xA9\xEF\xBF\xBD.txt\",\n      \"hashes\": [{\"alg\": \"SHA-256\", "
+                  "\"content\": \"" + sfx::Sha256Hex(ToBytes("C")));
     expectIn(out, "{\"name\": \"sfx:nameHex\", \"value\": \"636166e9812e747874\"}");
 }
 
@@ -261,7 +261,8 @@ TEST_F(Sbom, TheCheckerRefusesWhatTheSchemaAndItsOwnRulesForbid) {
     const std::string serial = text.substr(text.find("urn:uuid:"), 10);  // and the UUID's first digit
     const std::pair<std::string, const char*> rows[] = {
         {replaced("\"bom-ref\": \"member-1\"", "\"bom-ref\": \"member-0\""), "bom-ref 'member-0' is given 2 times"},
-        {replaced("\"dependsOn\": [\"zlib\"]", "\"dependsOn\": [\"zlib-2\"]"), "reference 'zlib-2' points at no bom-ref"},
+        {replaced("\"dependsOn\": [\"zlib\"]", "\"dependsOn\": [\"zlib-2\"]"),
+         "reference 'zlib-2' points at no bom-ref"},
         {replaced("\"alg\": \"SHA-256\", \"content\": \"", "\"alg\": \"SHA-256\", \"content\": \"0"), "does not match"},
         {replaced("\"version\": 1,", "\"version\": 1, \"metadata2\": 1,"), "Additional properties are not allowed"},
         {replaced(serial, serial.substr(0, 9) + (serial[9] == '0' ? '1' : '0')),

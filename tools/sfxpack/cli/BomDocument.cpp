@@ -140,8 +140,8 @@ std::string StubJson(const Contents& contents) {
 std::string MetadataJson(const Contents& contents, const BomHead& head) {
     std::string out = "  \"metadata\": {\n";
     if (head.timed) out += "    \"timestamp\": \"" + Rfc3339(head.timestamp) + "\",\n";
-    out += "    \"tools\": {\"components\": [{\"type\": \"application\", \"name\": \"sfxpack\", \"version\": \"" SFX_VERSION
-           "\"}]},\n";
+    out += "    \"tools\": {\"components\": [{\"type\": \"application\", \"name\": \"sfxpack\", "
+           "\"version\": \"" SFX_VERSION "\"}]},\n";
     out += "    \"component\": {\n      \"type\": \"application\",\n      \"bom-ref\": \"installer\",\n";
     if (!contents.supplier.empty()) out += "      \"supplier\": {\"name\": " + JsonString(contents.supplier) + "},\n";
     out += "      \"name\": " + JsonString(head.name) + ",\n";
@@ -155,7 +155,8 @@ std::string RelationsJson(const Contents& contents) {
     std::string members;
     for (size_t i = 0; i < contents.members.size(); ++i) members += ", \"member-" + std::to_string(i) + "\"";
     return "  \"dependencies\": [\n    {\"ref\": \"installer\", \"dependsOn\": [\"stub\"" + members +
-           "]},\n    {\"ref\": \"stub\", \"dependsOn\": [\"zlib\"]},\n    {\"ref\": \"zlib\", \"dependsOn\": []}\n  ],\n"
+           "]},\n    {\"ref\": \"stub\", \"dependsOn\": [\"zlib\"]},\n"
+           "    {\"ref\": \"zlib\", \"dependsOn\": []}\n  ],\n"
            "  \"compositions\": [{\"aggregate\": \"complete\", \"assemblies\": [\"installer\", \"stub\"]}]\n";
 }
 

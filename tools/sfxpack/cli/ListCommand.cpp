@@ -20,7 +20,8 @@ void RequireInstaller(const Inspection& inspection, const std::string& path) {
     throw Failure(inspection.kind == FileKind::Truncated ? ExitDamaged : ExitUsage, Printable(path) + ": " + why);
 }
 
-// The bill of materials on stdout, the same bytes on every system; damage exits 1, as verify does, after the whole document.
+// The bill of materials on stdout, the same bytes on every system; damage exits 1, as verify
+// does, after the whole document.
 static int ListBom(ByteView file, const Inspection& inspection, BomHead& head, const std::string& path) {
     RequireInstaller(inspection, path);
     Contents contents = ReadContents(file, inspection);
@@ -39,11 +40,12 @@ static int ListBom(ByteView file, const Inspection& inspection, BomHead& head, c
 int ListCommand(const Words& words) {
     bool json = false, bom = false;
     int codePage = DefaultCodePage;
-    std::string path = OneOperand("list", words, &json, nullptr, &codePage, [&](Args& args, const std::string& option) {
+    auto sbom = [&](Args& args, const std::string& option) {
         if (option != "--sbom") return false;
         args.flag();
         return bom = true;
-    });
+    };
+    std::string path = OneOperand("list", words, &json, nullptr, &codePage, sbom);
     if (json && bom) throw Usage("list", "--json and --sbom are two forms of output; give one");
     // Before anything is read: a bad SOURCE_DATE_EPOCH is the caller's mistake, whatever the file.
     BomHead head{BomName(path), codePage};

@@ -15,10 +15,16 @@
 
 namespace sfx {
 
+// Room for about a hundred thousand members, each of which takes some 600 bytes of it.
+static const uint64_t MaxBomSize = 64u << 20;
+
 // The document's claims, or a usage error: a file that is no bill of materials is the caller's
 // mistake, not damage to the installer.
 static BomClaims ReadClaims(const std::string& path) {
+    RequireInputSize(path, MaxBomSize, "the bill of materials");
     Bytes bytes = ReadInput(path);
+    if (bytes.size() > MaxBomSize)
+        throw Failure(ExitUsage, "verify: " + Printable(path) + " is too large for a bill of materials");
     JsonValue document;
     BomClaims claims;
     std::string why;
@@ -102,11 +108,12 @@ int VerifyCommand(const Words& words) {
     int codePage = 0;
     bool bom = false;
     std::string bomPath;
-    std::string path = OneOperand("verify", words, nullptr, &quiet, &codePage, [&](Args& args, const std::string& option) {
+    auto sbom = [&](Args& args, const std::string& option) {
         if (option != "--sbom") return false;
         bomPath = args.value();
         return bom = true;
-    });
+    };
+    std::string path = OneOperand("verify", words, nullptr, &quiet, &codePage, sbom);
     if (bom) return VerifyAgainstBom(path, bomPath, quiet, codePage);
     return VerifyMembers(path, quiet, codePage ? codePage : DefaultCodePage);
 }

@@ -74,6 +74,7 @@ private:
 
     bool value(JsonValue& out, int depth) {
         if (depth >= MaxJsonDepth) return fail("nested too deep");
+        if (++values > MaxJsonValues) return fail("too many values");
         space();
         if (at >= text.size()) return fail("the text ends early");
         switch (text[at]) {
@@ -132,7 +133,10 @@ private:
         unit = 0;
         for (int i = 0; i < 4; ++i) {
             char c = text[at++];
-            int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            int digit = c >= '0' && c <= '9'   ? c - '0'
+                        : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                        : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                               : -1;
             if (digit < 0) return fail("a \\u escape holds a non-hex digit");
             unit = unit << 4 | (uint32_t)digit;
         }
@@ -231,6 +235,7 @@ private:
 
     const std::string& text;
     size_t at = 0;
+    size_t values = 0;
     std::string problem;
 };
 

@@ -29,6 +29,9 @@ struct JsonValue {
 // the stack.
 const int MaxJsonDepth = 64;
 
+// And values beyond this many: each takes about a hundred bytes of memory, whatever its text.
+const size_t MaxJsonValues = 4u << 20;
+
 // Reads one JSON document, surrounded by nothing but white space. False, with why (and where),
 // for anything else: text that is not JSON, a string that is not valid UTF-8, nesting too deep.
 bool ParseJson(const std::string& text, JsonValue& value, std::string& why);

@@ -187,7 +187,10 @@ public:
         for (size_t i = 0; i < files.size(); ++i) {
             MemberContents m;
             m.name = files[i]->name;
-            m.role = i == 0 ? Role::SetupProgram : i == 1 ? Role::ProjectFile : i < 2 + supports ? Role::SupportFile : Role::Other;
+            m.role = i == 0              ? Role::SetupProgram
+                     : i == 1            ? Role::ProjectFile
+                     : i < 2 + supports  ? Role::SupportFile
+                                         : Role::Other;
             m.complete = true;
             m.method = tables.methods[i];
             m.stored = tables.sizes[i];

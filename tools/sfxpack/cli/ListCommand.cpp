@@ -22,7 +22,7 @@ void RequireInstaller(const Inspection& inspection, const std::string& path) {
 
 // The bill of materials on stdout, the same bytes on every system; damage exits 1, as verify
 // does, after the whole document.
-static int ListBom(ByteView file, const Inspection& inspection, BomHead& head, const std::string& path) {
+static int ListBom(ByteView file, const Inspection& inspection, const BomHead& head, const std::string& path) {
     RequireInstaller(inspection, path);
     Contents contents = ReadContents(file, inspection);
     // As bytes: Windows' C runtime would otherwise end the lines with CR LF.

@@ -92,7 +92,10 @@ private:
         out.type = JsonValue::Type::Object;
         ++at;
         space();
-        if (at < text.size() && text[at] == '}') return ++at, true;
+        if (at < text.size() && text[at] == '}') {
+            ++at;
+            return true;
+        }
         for (;;) {
             space();
             std::string key;
@@ -111,7 +114,10 @@ private:
         out.type = JsonValue::Type::Array;
         ++at;
         space();
-        if (at < text.size() && text[at] == ']') return ++at, true;
+        if (at < text.size() && text[at] == ']') {
+            ++at;
+            return true;
+        }
         for (;;) {
             out.items.emplace_back();
             if (!value(out.items.back(), depth + 1)) return false;
@@ -123,9 +129,10 @@ private:
     // no problem) or at anything else (with one).
     bool next(char close) {
         space();
-        if (at < text.size() && text[at] == ',') return ++at, true;
-        if (at < text.size() && text[at] == close) return ++at, false;
-        return fail("no ',' or closing bracket after an item");
+        bool comma = at < text.size() && text[at] == ',';
+        if (!comma && (at >= text.size() || text[at] != close)) return fail("no ',' or closing bracket after an item");
+        ++at;
+        return comma;
     }
 
     bool hex4(uint32_t& unit) {
@@ -166,13 +173,17 @@ private:
         char c = text[at++];
         const char* from = "\"\\/bfnrt";
         const char* to = "\"\\/\b\f\n\r\t";
-        for (int i = 0; from[i]; ++i)
-            if (c == from[i]) return out += to[i], true;
+        for (int i = 0; from[i]; ++i) {
+            if (c != from[i]) continue;
+            out += to[i];
+            return true;
+        }
         if (c != 'u') return fail("an unknown escape");
-        uint32_t unit = 0, low = 0;
+        uint32_t unit = 0;
         if (!hex4(unit)) return false;
         if (unit >= 0xDC00 && unit < 0xE000) return fail("a lone low surrogate");
         if (unit >= 0xD800 && unit < 0xDC00) {
+            uint32_t low = 0;
             if (text.compare(at, 2, "\\u") != 0) return fail("a high surrogate without its low one");
             at += 2;
             if (!hex4(low)) return false;
@@ -187,7 +198,10 @@ private:
         ++at;  // the opening quote
         while (at < text.size()) {
             unsigned char c = (unsigned char)text[at];
-            if (c == '"') return ++at, true;
+            if (c == '"') {
+                ++at;
+                return true;
+            }
             if (c == '\\') {
                 ++at;
                 if (!escape(out)) return false;

@@ -145,6 +145,7 @@ def Section(table, facts, out):
     w("![Packing: time against size](packing.png)")
     w("")
     Verdicts(results, facts, bounds, w)
+    BomCost(table, facts, w)
     large = table["pack.large"][0]
     large_bound = Headroom + int(facts["jobs"]) * 2 * PieceSize
     w("- **One member of %s bytes** (the benchmark payload twice, deflated in 16 MiB pieces): %.2f s, peak "
@@ -152,7 +153,6 @@ def Section(table, facts, out):
           format(int(facts["large.bytes"]), ","), large["wall"], large["peak"] / 1024.0, large_bound / MiB,
           "within" if large["peak"] * 1024 <= large_bound else "OVER"))
     w("")
-    BomCost(table, facts, w)
     w("The bound is 64 MiB plus, per worker, one member's input and output, or one 16 MiB piece's for a "
       "larger member: workers take pieces in order, at most one each beyond those the writer has "
       "written, and more only while the pieces done early stay within 24 MiB of input.")

@@ -116,13 +116,13 @@ def Main(stub_path, out):
     def Stored(installer):  # a 200 MiB installer: one stored member of noise
         installer.entry(b"setup.exe", installer.raw(os.urandom(200 * MiB)), 0)
 
-    Make("garbage-declaring-2GiB", ["verify", "extract"], Garbage)
-    Make("zeros-1GiB", ["verify", "extract"], Zeros)
-    Make("10-names-one-bad-stream", ["verify", "extract"], SharedBad)
-    Make("20-names-one-1GiB-stream", ["verify"], SharedGiB)
-    Make("member-1.5GiB", ["verify", "extract"], Large)
-    Make("no-check-320MiB", ["verify", "extract"], NoCheck)
-    Make("stored-200MiB", ["verify", "extract"], Stored)
+    Make("garbage-declaring-2GiB", ["verify", "sbom", "extract"], Garbage)
+    Make("zeros-1GiB", ["verify", "sbom", "extract"], Zeros)
+    Make("10-names-one-bad-stream", ["verify", "sbom", "extract"], SharedBad)
+    Make("20-names-one-1GiB-stream", ["verify", "sbom"], SharedGiB)
+    Make("member-1.5GiB", ["verify", "sbom", "extract"], Large)
+    Make("no-check-320MiB", ["verify", "sbom", "extract"], NoCheck)
+    Make("stored-200MiB", ["verify", "sbom", "extract"], Stored)
     print("\n".join(lines))
 
 

@@ -2,14 +2,16 @@
 # make bench's packing part (run by bench/run): sfxpack create at the default and the highest
 # level against zip -9 and 7-Zip's zip at -mx9 and -mx5, on the benchmark payload and on a payload
 # of real files, timed side by side in alternating rounds; then a level sweep, a check that every
-# installer unpacks byte for byte and that -j 1 gives the same bytes, and the peak memory of one
+# installer unpacks byte for byte and that -j 1 gives the same bytes, the cost of create --sbom
+# against create alone (alternating rounds on the benchmark payload), and the peak memory of one
 # member far larger than a piece.
 # Usage: pack.sh OUT BIN STUB PROBE PAYLOAD   (appends to OUT/times.txt and OUT/facts.txt)
-# Knobs: SFX_BENCH_PACK_ROUNDS (3), SFX_BENCH_REAL_BYTES (67108864).
+# Knobs: SFX_BENCH_PACK_ROUNDS (3), SFX_BENCH_REAL_BYTES (67108864), SFX_BENCH_SBOM_ROUNDS (9).
 set -euo pipefail
 OUT=$1 BIN=$2 STUB=$3 PROBE=$4 PAYLOAD=$5
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 ROUNDS=${SFX_BENCH_PACK_ROUNDS:-3}
+SBOM_ROUNDS=${SFX_BENCH_SBOM_ROUNDS:-9}
 REAL_BYTES=${SFX_BENCH_REAL_BYTES:-67108864}
 TABLE="$OUT/times.txt"
 FACTS="$OUT/facts.txt"
@@ -92,6 +94,26 @@ for payload in bench real; do
   cmp -s "$PACK/out/j1.exe" "$(output sfx-default "$payload")" || { say "-j 1 gave other bytes"; exit 1; }
   fact "same.j1.$payload" yes
 done
+
+# The bill of materials' cost: the same create with and without --sbom, one after the other in
+# each round, the one that goes first alternating, so that both see the same machine.
+say "timing $SBOM_ROUNDS rounds of create and create --sbom on the benchmark payload"
+for round in $(seq "$SBOM_ROUNDS"); do
+  order=(plain sbom)
+  [ $((round % 2)) -eq 1 ] || order=(sbom plain)
+  for kind in "${order[@]}"; do
+    rm -f "$PACK/out/bom.exe" "$PACK/out/bom.cdx.json"
+    if [ "$kind" = sbom ]; then
+      sfxcreate "bom.sbom" "$round" bench "$PACK/out/bom.exe" --sbom "$PACK/out/bom.cdx.json"
+    else
+      sfxcreate "bom.plain" "$round" bench "$PACK/out/bom.exe"
+    fi
+  done
+done
+cmp -s "$PACK/out/bom.exe" "$(output sfx-default bench)" || { say "create --sbom gave other installer bytes"; exit 1; }
+"$SFXPACK" list --sbom "$PACK/out/bom.exe" | cmp -s - "$PACK/out/bom.cdx.json" ||
+  { say "list --sbom gave other bytes than create --sbom"; exit 1; }
+fact bom.same yes
 
 say "sweeping the levels once on each payload"
 for payload in bench real; do

@@ -1,6 +1,7 @@
 # zlib's inflater for the stub, as the target sfxzlib: built for size from Debian's zlib source
 # package (fetched into a cache outside the clone by scripts/fetch-zlib.sh), or, when that source
 # can't be had, Debian's static MinGW libz.a, which is about 16 KB larger.
+include(${CMAKE_CURRENT_LIST_DIR}/StubZlibVersion.cmake)
 set(SFX_ZLIB_SOURCE "" CACHE PATH "An unpacked zlib source tree for the stub (empty: Debian's, fetched)")
 
 set(sfx_zlib_tree "${SFX_ZLIB_SOURCE}")
@@ -38,4 +39,13 @@ else()
   add_library(sfxzlib INTERFACE)
   target_include_directories(sfxzlib INTERFACE ${SFX_ZLIB_INCLUDE})
   target_link_libraries(sfxzlib INTERFACE ${SFX_ZLIB_STATIC})
+  set(sfx_zlib_dir ${SFX_ZLIB_INCLUDE})
+endif()
+
+# sfxpack's bills of materials name the pinned version as the stubs' zlib: the zlib compiled in
+# must be that one.
+file(STRINGS ${sfx_zlib_dir}/zlib.h sfx_zlib_header REGEX "^#define ZLIB_VERSION ")
+if(NOT sfx_zlib_header MATCHES "\"${SFX_STUB_ZLIB_VERSION}\"")
+  message(FATAL_ERROR "sfx: the stub's zlib.h says ${sfx_zlib_header}, but scripts/fetch-zlib.sh pins "
+                      "${SFX_STUB_ZLIB_VERSION}, which sfxpack's bills of materials name")
 endif()

@@ -13,8 +13,9 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 # The stubs build zlib from its source package, unpacked with tar and patch; ccache keeps what
 # one clone compiled for the next. The Debian package's Depends comes from dpkg-shlibdeps (dpkg-dev).
 # The Windows download is zipped by Python, with the manual page laid out as text by groff.
+# sfxpack hashes its bills of materials with OpenSSL's libcrypto (libssl-dev; sfxpack.exe uses CNG).
 want=(cmake make ccache g++ zlib1g-dev libdeflate-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
-      bzip2 xz-utils patch dpkg-dev python3 groff-base)
+      bzip2 xz-utils patch dpkg-dev python3 groff-base libssl-dev)
 want_i386=()
 if [ "$need" != build ]; then
   want+=(wine wine64 qemu-user-static locales)
@@ -25,6 +26,11 @@ if [ "$need" = all ]; then
   # (lintian for the Debian package), benchmarks (whose peers are zip, unzip and 7-Zip).
   want+=(libgtest-dev osslsigncode openssl icoutils clang libclang-rt-14-dev cppcheck clang-tidy lintian
          zip unzip 7zip gnuplot-nox valgrind python3 strace)
+  # Bills of materials are checked against the CycloneDX schema by Debian's jsonschema, its IRI
+  # formats by rfc3987. The schema comes from npm, only downloaded: a machine with its own Node
+  # keeps its npm, Debian's is installed only where there is none.
+  want+=(python3-jsonschema python3-rfc3987)
+  command -v npm >/dev/null || want+=(npm)
 fi
 
 missing=()
@@ -146,4 +152,8 @@ fi
 # libdeflate's source package, built into sfxpack.exe (Debian has no MinGW build of it).
 if ! bash "$(dirname "$0")/fetch-libdeflate.sh" >/dev/null; then
   echo "install-deps: libdeflate's source package could not be had; sfxpack.exe will deflate with zlib alone"
+fi
+# The CycloneDX schema that the tests check bills of materials against.
+if [ "$need" = all ] && ! bash "$(dirname "$0")/fetch-bom-schema.sh" >/dev/null; then
+  echo "install-deps: the CycloneDX schema could not be had; the bill of materials tests will fail" >&2
 fi

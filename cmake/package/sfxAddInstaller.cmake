@@ -1,5 +1,6 @@
 # sfx_add_installer: a target that packs an installer with sfxpack create, remade when an input
-# file, the set-up program's target, the stub or sfxpack changes. Mistakes in the call stop the
+# file, the set-up program's target, the stub or sfxpack changes; with SBOM FILE, its bill of
+# materials (CycloneDX JSON) is written beside it by the same step, as a second output. Mistakes in the call stop the
 # configure with a message that names the option; what only sfxpack can judge (a name the code
 # page can't hold) fails the build with sfxpack's own message.
 include_guard(GLOBAL)
@@ -15,7 +16,7 @@ endfunction()
 
 function(sfx_add_installer target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "STUB64;ALL"
-    "OUTPUT;SETUP;SETUP_NAME;PROJECT;LEVEL;CODEPAGE;ICON;FILE_VERSION;PRODUCT_VERSION;EXECUTION_LEVEL;MANIFEST"
+    "OUTPUT;SETUP;SETUP_NAME;PROJECT;LEVEL;CODEPAGE;ICON;FILE_VERSION;PRODUCT_VERSION;EXECUTION_LEVEL;MANIFEST;SBOM"
     "SUPPORT;FILES;VERSION_STRINGS")
   set(call "sfx_add_installer(${target})")
   if(arg_UNPARSED_ARGUMENTS)
@@ -98,8 +99,18 @@ function(sfx_add_installer target)
     list(APPEND words --version-string "${string}")
   endforeach()
 
+  set(outputs "${output}")
+  if(DEFINED arg_SBOM)
+    get_filename_component(sbom "${arg_SBOM}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
+    if(sbom STREQUAL output)
+      message(FATAL_ERROR "${call}: SBOM and OUTPUT name one file")
+    endif()
+    list(APPEND words --sbom "${sbom}")
+    list(APPEND outputs "${sbom}")
+  endif()
+
   get_filename_component(name "${output}" NAME)
-  add_custom_command(OUTPUT "${output}" COMMAND sfx::sfxpack ${words} DEPENDS ${depends}
+  add_custom_command(OUTPUT ${outputs} COMMAND sfx::sfxpack ${words} DEPENDS ${depends}
                      COMMENT "Packing ${name}" VERBATIM)
   if(arg_ALL)
     add_custom_target(${target} ALL DEPENDS "${output}")

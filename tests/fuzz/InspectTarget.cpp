@@ -1,5 +1,7 @@
 // Fuzz target: sfxpack's list and verify on the input, in memory, with everything they print
 // formed but thrown away; list reads the stub's resources (icon groups, version) too. Exceptions are left uncaught: bad input must never make them throw.
+// The bill of materials is made too, read back as verify --sbom reads it, and compared with the
+// installer it came from: nothing but damage may differ.
 #include <stddef.h>
 #include <stdint.h>
 #include <string>
@@ -7,6 +9,8 @@
 #include "read/Inspect.h"
 #include "read/Verify.h"
 #include "core/Names.h"
+#include "cli/BomCheck.h"
+#include "cli/BomDocument.h"
 #include "cli/Report.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -25,5 +29,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const std::string& note : check.notes) out += note;
     }
     (void)lastDone;
+    sfx::Contents contents = sfx::ReadContents(file, inspection);
+    sfx::JsonValue document;
+    sfx::BomClaims claims;
+    std::string why;
+    if (!sfx::ParseJson(sfx::BomJson(contents, {"setup.exe", 1252}), document, why) ||
+        !sfx::ReadBomClaims(document, claims, why))
+        __builtin_trap();
+    for (const sfx::BomFinding& finding : sfx::CompareWithBom(contents, claims, 1252))
+        if (finding.failure && finding.label != "DAMAGED") __builtin_trap();
     return 0;
 }

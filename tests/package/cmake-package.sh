@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The CMake package as an outside project meets it: installed from this build into a fresh prefix,
 # the worked example (examples/cmake) cross-compiled for 64-bit and 32-bit Windows and packed, its
-# rebuilds following its inputs; then the prefix moved elsewhere, packing still, and mistakes in a
-# call named at configure time.
+# rebuilds following its inputs; then the prefix moved elsewhere, packing still with its bill of
+# materials (checked against the official CycloneDX schema), and mistakes in a call named at
+# configure time.
 # The example's installer stays in WORK for the Wine run (wine.CMakeExample).
 #   cmake-package.sh SOURCE BUILD WORK
 set -euo pipefail
@@ -52,8 +53,23 @@ call() {
     cmake --build "$work/call/build" 2>&1
 }
 good="OUTPUT;out.exe;SETUP;in/setup.exe;PROJECT;in/setup.lst"
-call "$good;FILES;in;CODEPAGE;932;LEVEL;9" >/dev/null || fail "the moved prefix did not pack"
+call "$good;FILES;in;CODEPAGE;932;LEVEL;9;SBOM;out.cdx.json" >/dev/null || fail "the moved prefix did not pack"
 "$work/moved prefix/bin/sfxpack" verify -q --codepage 932 "$work/call/build/out.exe"
+# The bill of materials is the build step's second output: made with the installer, valid, true to it.
+bom="$work/call/build/out.cdx.json"
+[ -s "$bom" ] || fail "SBOM wrote no bill of materials"
+/usr/bin/python3 "$src/tests/tools/check-bom.py" "$(bash "$src/scripts/fetch-bom-schema.sh")" "$bom" ||
+  fail "the bill of materials does not pass the schema"
+"$work/moved prefix/bin/sfxpack" verify -q --sbom "$bom" "$work/call/build/out.exe" >/dev/null ||
+  fail "the installer does not match its bill of materials"
+grep -qF '"name": "表.txt"' "$bom" || fail "the bill of materials lacks the 932 name"
+before=$(sha256sum <"$bom")
+printf 'x2' >"$work/call/in/setup.exe"
+grep -q "Packing out.exe" <<<"$(cmake --build "$work/call/build" 2>&1)" || fail "a changed set-up program did not repack"
+[ "$(sha256sum <"$bom")" != "$before" ] || fail "the repacked installer's bill of materials is the old one"
+"$work/moved prefix/bin/sfxpack" verify -q --sbom "$bom" "$work/call/build/out.exe" >/dev/null ||
+  fail "the repacked installer does not match its bill of materials"
+printf 'x' >"$work/call/in/setup.exe"
 
 # Mistakes, each with what its message names; the last only sfxpack can see, when it runs.
 while IFS='|' read -r arguments message; do
@@ -65,6 +81,7 @@ OUTPUT;o;PROJECT;p|sfx_add_installer(call): SETUP is required
 OUTPUT;o;SETUP;s|sfx_add_installer(call): PROJECT is required
 $good;EXECUTION_LEVEL;asInvoker;MANIFEST;m.xml|EXECUTION_LEVEL and MANIFEST exclude each other
 $good;LEVL;3|sfx_add_installer(call): unknown keyword LEVL
+$good;SBOM;out.exe|sfx_add_installer(call): SBOM and OUTPUT name one file
 $good;SUPPORT;in/表.txt|U+8868 '表' is not in code page 1252
 EOF2
 echo "cmake-package: sound"

@@ -1,6 +1,7 @@
 // Test support: sample data, stand-in stubs, and the tool run as a child process.
 #include "PackTestSupport.h"
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -113,6 +114,20 @@ static std::string Quote(const std::string& word) {
 static std::string Slurp(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string BomProblems(const std::vector<std::string>& paths) {
+    std::string command = "/usr/bin/python3 " + Quote(std::string(SourceDir) + "/tests/tools/check-bom.py") +
+                          " \"$(bash " + Quote(std::string(SourceDir) + "/scripts/fetch-bom-schema.sh") + ")\"";
+    for (const std::string& path : paths) command += " " + Quote(path);
+    std::string found;
+    FILE* out = popen((command + " 2>&1").c_str(), "r");
+    if (!out) return "can't run check-bom.py";
+    char buffer[4096];
+    while (size_t got = fread(buffer, 1, sizeof buffer, out)) found.append(buffer, got);
+    int status = pclose(out);
+    if (status != 0 && found.empty()) found = "check-bom.py failed";
+    return status == 0 ? "" : found;
 }
 
 int ToolRun::run(const std::vector<std::string>& arguments, const std::string& input) {

@@ -32,6 +32,10 @@ extern const char* const SourceDir;
 extern const char* const StubManifestPath;
 extern const char* const WinZip;
 
+// What tests/tools/check-bom.py finds wrong with the bills of materials at the paths, checked
+// against the official CycloneDX schema: empty when nothing is.
+std::string BomProblems(const std::vector<std::string>& paths);
+
 // Runs in a fresh temporary folder, removed afterwards.
 class ToolRun : public ::testing::Test {
 protected:

@@ -95,6 +95,35 @@ TEST_F(WindowsCommand, RoundTripWithTheStubBesideTheToolGivesTheLinuxToolsBytes)
     EXPECT_EQ(read("linux.exe"), read("out.exe"));
 }
 
+// The bill of materials: sfxpack.exe hashes through Windows' CNG what the Linux tool hashes
+// through libcrypto, and prints the same document byte for byte, from create and from list.
+TEST_F(WindowsCommand, BillOfMaterialsGivesTheLinuxToolsBytes) {
+    limits = "export SOURCE_DATE_EPOCH=1700000000; ";
+    write("app/\xD0\x9F\xD1\x80\xD0\xB8.txt", TextLike(700, 5));  // При.txt, in 1251
+    fs::create_directories(path("win"));
+    fs::create_directories(path("linux"));
+    std::vector<std::string> words = {"create", "-q", "--codepage", "1251", "--stub", "tool/sfxstub.exe", "--setup",
+                                      "app/setup.exe", "--project", "app/setup.lst", "app"};
+    std::vector<std::string> windows = words, linux = words;
+    windows.insert(windows.end(), {"-o", "win/setup.exe", "--sbom", "win/made.cdx.json"});
+    linux.insert(linux.end(), {"-o", "linux/setup.exe", "--sbom", "linux/made.cdx.json"});
+    ASSERT_EQ(runWindows(windows), 0) << err;
+    // Raw bytes: the document's lines end in LF alone on Windows too.
+    ASSERT_EQ(run({"list", "--sbom", "--codepage", "1251", "win/setup.exe"}), 0) << err;
+    std::string listed = out;
+    std::vector<std::string> wine = tool;
+    tool = {SfxpackPath};
+    ASSERT_EQ(run(linux), 0) << err;
+    EXPECT_EQ(read("win/setup.exe"), read("linux/setup.exe"));
+    EXPECT_EQ(read("win/made.cdx.json"), read("linux/made.cdx.json"));
+    EXPECT_EQ(listed, ToText(read("linux/made.cdx.json")));
+    EXPECT_EQ(BomProblems({path("win/made.cdx.json")}), "");
+    tool = wine;
+    ASSERT_EQ(runWindows({"verify", "--sbom", "linux/made.cdx.json", "win/setup.exe"}), 0) << out << err;
+    EXPECT_NE(out.find("win/setup.exe: matches linux/made.cdx.json: the stub and 5 members"), std::string::npos)
+        << out;
+}
+
 // Names beyond ASCII, in a single-byte and a double-byte code page: the same bytes on either
 // system, the same refusal, and extract writing the names as given.
 TEST_F(WindowsCommand, NonAsciiNamesGiveTheLinuxToolsBytesInEachCodePage) {

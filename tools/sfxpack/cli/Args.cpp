@@ -79,7 +79,7 @@ int Args::number(int low, int high) {
 }
 
 std::string OneOperand(const char* command, const std::vector<std::string>& words, bool* json, bool* quiet,
-                       int* codePage) {
+                       int* codePage, const MoreOptions& more) {
     Args args(command, words);
     std::string path;
     while (!args.done()) {
@@ -97,7 +97,7 @@ std::string OneOperand(const char* command, const std::vector<std::string>& word
         } else if (quiet && (option == "-q" || option == "--quiet")) {
             args.flag();
             *quiet = true;
-        } else {
+        } else if (!more || !more(args, option)) {
             args.unknown();
         }
     }

@@ -2,6 +2,7 @@
 // (short ones: "-dDIR") or in the next word, and operands, in any order. "--" ends the options;
 // a lone "-" is an operand.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 #include "cli/Failure.h"
@@ -40,9 +41,12 @@ private:
     std::string inlineValue;  // the text after '=' in "--name=value"
 };
 
+// A command's own option, just read: true when it is one, its value taken.
+using MoreOptions = std::function<bool(Args& args, const std::string& option)>;
+
 // The one operand of list and verify ("-" for standard input), with --json and -q read where
-// json and quiet are given, and --codepage where codePage is.
+// json and quiet are given, --codepage where codePage is, and the options more knows.
 std::string OneOperand(const char* command, const std::vector<std::string>& words, bool* json, bool* quiet,
-                       int* codePage = nullptr);
+                       int* codePage = nullptr, const MoreOptions& more = {});
 
 }  // namespace sfx

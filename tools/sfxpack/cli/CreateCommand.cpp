@@ -1,9 +1,12 @@
-// sfxpack create: reads the stub and the files (or whole folders), packs them, writes the installer.
+// sfxpack create: reads the stub and the files (or whole folders), packs them, writes the installer
+// and, when asked, its bill of materials.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include "cli/Args.h"
+#include "cli/BomDocument.h"
 #include "cli/BrandOptions.h"
 #include "cli/CodePageOption.h"
 #include "cli/Commands.h"
@@ -145,7 +148,7 @@ static void AddFolder(const std::string& folder, const std::vector<std::string>&
 }
 
 struct CreateOptions {
-    std::string output, setup, project;
+    std::string output, setup, project, sbom;
     StubOptions stub;
     BrandOptions brand;
     Words supports, others, folders;
@@ -156,7 +159,8 @@ static CreateOptions ReadCreateOptions(const Words& words) {
     Args args("create", words);
     CreateOptions o;
     const std::map<std::string, std::string*> once = {
-        {"-o", &o.output}, {"--output", &o.output}, {"--setup", &o.setup}, {"--project", &o.project}};
+        {"-o", &o.output}, {"--output", &o.output}, {"--setup", &o.setup}, {"--project", &o.project},
+        {"--sbom", &o.sbom}};
     const std::map<std::string, Words*> repeated = {
         {"--support", &o.supports}, {"--member", &o.others}, {"--store", &o.pack.storeGlobs}};
     while (!args.done()) {
@@ -186,6 +190,7 @@ static CreateOptions ReadCreateOptions(const Words& words) {
     for (auto required : {std::make_pair("-o", &o.output), std::make_pair("--setup", &o.setup),
                           std::make_pair("--project", &o.project)})
         if (required.second->empty()) throw Usage("create", std::string(required.first) + " is required");
+    if (o.sbom == o.output) throw Usage("create", "-o and --sbom name one file; give the document its own");
     return o;
 }
 
@@ -227,11 +232,32 @@ static PackInputs ReadInputs(const CreateOptions& o, const std::string& stub, co
     return inputs;
 }
 
+// The bill of materials of the installer as create wrote it, unsigned; its file is made before
+// packing starts, so that one that can't be written stops create before the work.
+struct BomOutput {
+    BomHead head;
+    std::unique_ptr<OutputFile> file;
+    Contents contents;
+
+    explicit BomOutput(const CreateOptions& o) : head{BomName(o.output), o.pack.codePage} {
+        if (o.sbom.empty()) return;
+        ReadSourceDateEpoch(head, "create");
+        file = std::make_unique<OutputFile>(o.sbom);
+    }
+    Contents* recording() { return file ? &contents : nullptr; }
+    void write() {
+        if (!file) return;
+        std::string text = BomJson(contents, head);
+        file->write(text.data(), text.size());
+    }
+};
+
 int CreateCommand(const Words& words) {
     CreateOptions options = ReadCreateOptions(words);
     const bool quiet = options.stub.quiet;
     std::string stub = options.stub.choose("create");
     Branding branding = options.brand.load("create");
+    BomOutput bom(options);
     PackInputs inputs = ReadInputs(options, stub, branding);
     EncodeNames(inputs, options.pack.codePage);
     // Written as it is packed; the file appears only once it is whole.
@@ -241,12 +267,14 @@ int CreateCommand(const Words& words) {
         ProgressLine progress("packing", quiet);
         try {
             size = PackTo(inputs, options.pack, [&](const uint8_t* data, size_t n) { installer.write(data, n); },
-                          progress.callback());
+                          progress.callback(), bom.recording());
         } catch (const PackError& error) {
             throw Failure(ExitUsage, std::string("create: ") + error.what());
         }
     }
+    bom.write();
     installer.commit();
+    if (bom.file) bom.file->commit();
     size_t members = 2 + inputs.supportFiles.size() + inputs.others.size();
     // On stderr: stdout may be the installer itself ("-o -").
     if (!quiet)

@@ -101,32 +101,6 @@ void PrintProblems(const Inspection& inspection, bool memberErrors) {
                          problem.text.c_str());
 }
 
-std::string JsonString(const std::string& bytes) {
-    std::string out = "\"";
-    for (size_t i = 0; i < bytes.size();) {
-        unsigned char c = (unsigned char)bytes[i];
-        if (size_t length = c >= 0x80 ? Utf8Length(bytes, i) : 0) {
-            out.append(bytes, i, length);
-            i += length;
-            continue;
-        }
-        if (c >= 0x80) {
-            out += "\\ufffd";
-        } else if (c == '"' || c == '\\') {
-            out += '\\';
-            out += (char)c;
-        } else if (c >= 0x20 && c < 0x7F) {
-            out += (char)c;
-        } else {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", c);
-            out += escape;
-        }
-        ++i;
-    }
-    return out + "\"";
-}
-
 // The bytes as lowercase hex digits, two per byte.
 static std::string JsonHex(const std::string& bytes) {
     static const char digits[] = "0123456789abcdef";

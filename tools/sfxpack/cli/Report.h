@@ -4,6 +4,7 @@
 // in it shown as U+FFFD, and as hex digits of its bytes, which keep the name exactly.
 #pragma once
 #include <string>
+#include "core/Json.h"
 #include "read/Face.h"
 #include "read/Inspection.h"
 
@@ -12,9 +13,6 @@ namespace sfx {
 // With a face, the icon groups and version strings of the stub too.
 std::string ListText(const Inspection& inspection, const std::string& path, const Face* face = nullptr);
 std::string ListJson(const Inspection& inspection, const std::string& path, const Face* face = nullptr);
-
-// The bytes as a JSON string: UTF-8 kept, every other byte U+FFFD, controls escaped.
-std::string JsonString(const std::string& bytes);
 
 // The problems as diagnostics on stderr, after what went to stdout; without memberErrors, the
 // errors that concern one member are left to be shown beside it.

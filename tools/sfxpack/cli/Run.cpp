@@ -7,6 +7,7 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/Stubs.h"
+#include "core/Digest.h"
 #include "core/Names.h"
 #include "host/HostPath.h"
 #include "host/IoError.h"
@@ -66,6 +67,11 @@ int RunSfxpack(const Words& words) {
         return failure.code;
     } catch (const IoError& error) {
         // A file or folder that can't be read or written: the input is unusable as given.
+        std::fflush(stdout);
+        std::fprintf(stderr, "sfxpack: %s\n", error.what());
+        return ExitUsage;
+    } catch (const DigestError& error) {
+        // The system's hashing failed: nothing the input did.
         std::fflush(stdout);
         std::fprintf(stderr, "sfxpack: %s\n", error.what());
         return ExitUsage;

@@ -82,6 +82,21 @@ bool HasSecurityEntry(ByteView file, PeHeaders& headers) {
     return ReadHeaders(file, headers) && headers.certificateSize;
 }
 
+bool SigningFields(ByteView file, uint64_t& checksum, uint64_t& securityEntry) {
+    PeHeaders headers;
+    if (!ReadHeaders(file, headers)) return false;
+    checksum = (uint64_t)headers.signature + PeOptionalHeader + InOptionalChecksum;
+    securityEntry = headers.securityEntry;
+    return checksum + 4 <= file.size() && securityEntry + DirectoryEntrySize <= file.size();
+}
+
+bool IsPe32Plus(ByteView file) {
+    PeHeaders headers;
+    uint64_t magic = 0;
+    if (ReadHeaders(file, headers)) magic = (uint64_t)headers.signature + PeOptionalHeader;
+    return magic && magic + 2 <= file.size() && Get(file, magic, 2) == OptionalMagicPe32Plus;
+}
+
 uint32_t PeChecksum(ByteView file, uint64_t checksumField) {
     auto byte = [&](uint64_t at) -> uint32_t {
         return at >= file.size() || (at >= checksumField && at < checksumField + 4) ? 0 : file[at];

@@ -27,6 +27,14 @@ int32_t FindCertificates(ByteView file, CertificateTable& table);
 // inconsistent it is; the headers as read.
 bool HasSecurityEntry(ByteView file, PeHeaders& headers);
 
+// Where the two fields lie that signing rewrites: the PE checksum, and the security entry's 8
+// bytes (securityEntry 0 when the headers hold none). False when the bytes start with no
+// readable PE header, or the checksum lies outside them.
+bool SigningFields(ByteView file, uint64_t& checksum, uint64_t& securityEntry);
+
+// Whether the image is PE32+, a 64-bit one, by its optional header's magic.
+bool IsPe32Plus(ByteView file);
+
 // The PE checksum of the bytes as they stand, its own field counted as 0.
 uint32_t PeChecksum(ByteView file, uint64_t checksumField);
 

@@ -1,5 +1,6 @@
-// The problems an inspection collects.
+// The problems an inspection collects, and where its archive begins.
 #include "read/Inspection.h"
+#include <algorithm>
 
 namespace sfx {
 
@@ -12,6 +13,18 @@ bool Inspection::hasErrors() const {
 
 void Inspection::add(Severity severity, const std::string& text, int32_t member) {
     problems.push_back({severity, text, member});
+}
+
+bool PlacesBytes(const Inspection& inspection, size_t i) {
+    return i < inspection.members.size() && inspection.members[i].complete && inspection.members[i].storedSize > 0;
+}
+
+uint64_t ArchiveStart(const Inspection& inspection) {
+    uint64_t start = (uint64_t)inspection.directoryOffset;
+    for (size_t i = 0; i < inspection.memberOffsets.size(); ++i)
+        if (PlacesBytes(inspection, i) && inspection.memberOffsets[i] >= 0)
+            start = std::min(start, (uint64_t)inspection.memberOffsets[i]);
+    return start;
 }
 
 }  // namespace sfx

@@ -74,4 +74,12 @@ struct Inspection {
     bool hasErrors() const;
 };
 
+// Whether offset table entry i places bytes: only named members with bytes do. An empty member
+// may carry any offset, and surplus table entries are never read.
+bool PlacesBytes(const Inspection& inspection, size_t i);
+
+// Where the archive begins: its first member, or the directory when that comes first.
+// Everything before it is the stub.
+uint64_t ArchiveStart(const Inspection& inspection);
+
 }  // namespace sfx

@@ -14,14 +14,19 @@ _sfxpack() {
         --version-string) mapfile -t COMPREPLY < <(compgen -S = -W "CompanyName FileDescription ProductName LegalCopyright LegalTrademarks OriginalFilename InternalName Comments" -- "$cur"); compopt -o nospace 2>/dev/null; return ;;
         --execution-level) mapfile -t COMPREPLY < <(compgen -W "asInvoker highestAvailable requireAdministrator" -- "$cur"); return ;;
         --codepage) mapfile -t COMPREPLY < <(compgen -W "1252 1250 1251 1253 1254 1255 1256 1257 1258 874 932 936 949 950" -- "$cur"); return ;;
+        --sbom)
+            # create writes one and verify reads one; list --sbom takes no value.
+            if [ "${COMP_WORDS[1]}" != list ]; then
+                mapfile -t COMPREPLY < <(compgen -f -X '!*.json' -- "$cur"); compopt -o plusdirs 2>/dev/null; return
+            fi ;;
         --store|--file-version|--product-version) return ;;
     esac
     if [[ $cur == -* ]]; then
         local options brand="--icon --file-version --product-version --version-string --version-language --execution-level --manifest"
         case ${COMP_WORDS[1]} in
-            create) options="-o --output --stub --stub64 --setup --project --support --member --store --level -j --jobs --no-check --codepage -q --quiet --help $brand" ;;
-            list) options="--json --codepage --help" ;;
-            verify) options="-q --quiet --codepage --help" ;;
+            create) options="-o --output --stub --stub64 --setup --project --support --member --store --level -j --jobs --no-check --codepage --sbom -q --quiet --help $brand" ;;
+            list) options="--json --sbom --codepage --help" ;;
+            verify) options="-q --quiet --codepage --sbom --help" ;;
             extract) options="-d --directory -q --quiet --codepage --help" ;;
             restub) options="-o --output --stub --stub64 -q --quiet --help $brand" ;;
         esac

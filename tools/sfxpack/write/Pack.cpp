@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdint>
 #include <map>
+#include "core/Digest.h"
 #include "core/Names.h"
 #include "host/InputFile.h"
 #include "host/IoError.h"
@@ -157,8 +158,58 @@ struct Tables {
     std::vector<int32_t> offsets, sizes, methods;
 };
 
+// What create's bill of materials lists, taken as the installer is packed: the file hashed as
+// it is written, each member as its pieces come back in order.
+class Recorder {
+public:
+    Recorder(const PackInputs& inputs, Contents* contents) : inputs(inputs), contents(contents) {
+        if (!contents) return;
+        DescribeStub(inputs.stub, *contents);
+        file = std::make_unique<Digest>();
+    }
+
+    void written(const uint8_t* data, size_t size) {
+        if (contents) file->add(data, size);
+    }
+
+    void piece(const Piece& piece) {
+        if (!contents) return;
+        if (piece.first) member = std::make_unique<Digest>();
+        member->add(piece.input);
+        if (piece.last) sums.push_back(HexDigits(member->finish()));
+    }
+
+    // Once the tables are whole: each member as the inspection of the installer would find it.
+    void finish(const std::vector<const PackFile*>& files, const Tables& tables, const std::vector<MemberPlan>& plans) {
+        if (!contents) return;
+        contents->sha256 = HexDigits(file->finish());
+        size_t supports = inputs.supportFiles.size();
+        for (size_t i = 0; i < files.size(); ++i) {
+            MemberContents m;
+            m.name = files[i]->name;
+            m.role = i == 0              ? Role::SetupProgram
+                     : i == 1            ? Role::ProjectFile
+                     : i < 2 + supports  ? Role::SupportFile
+                                         : Role::Other;
+            m.complete = true;
+            m.method = tables.methods[i];
+            m.stored = tables.sizes[i];
+            m.size = (int64_t)plans[i].size;
+            m.sha256 = sums.at(i);
+            contents->members.push_back(m);
+        }
+    }
+
+private:
+    const PackInputs& inputs;
+    Contents* contents;
+    std::unique_ptr<Digest> file, member;
+    std::vector<std::string> sums;
+};
+
 uint64_t WriteInstaller(const PackInputs& inputs, const PackOptions& options, const ByteSink& out,
-                        const ProgressFn& progress) {
+                        const ProgressFn& progress, Contents* contents) {
+    Recorder recorder(inputs, contents);
     std::vector<const PackFile*> files = CheckedMembers(inputs, options.codePage);
     std::vector<MemberPlan> plans;
     uint64_t total = 0, done = 0, written = 0;
@@ -170,6 +221,7 @@ uint64_t WriteInstaller(const PackInputs& inputs, const PackOptions& options, co
     ByteSink write = [&](const uint8_t* data, size_t size) {
         if (written + size > INT32_MAX) throw PackError("the installer would be over 2 GiB");
         out(data, size);
+        recorder.written(data, size);
         written += size;
     };
     write(inputs.stub.data(), inputs.stub.size());
@@ -182,6 +234,7 @@ uint64_t WriteInstaller(const PackInputs& inputs, const PackOptions& options, co
     });
     DeflatePieces(plans, PiecesFor(options), [&](const Piece& piece) {
         bool deflateRest = stream.piece(piece);
+        recorder.piece(piece);
         done += piece.input.size();
         if (progress) progress(done, total);
         return deflateRest;
@@ -193,6 +246,7 @@ uint64_t WriteInstaller(const PackInputs& inputs, const PackOptions& options, co
     write(directory.data(), directory.size());
     Bytes trailer = Trailer(directoryOffset);
     write(trailer.data(), trailer.size());
+    recorder.finish(files, tables, plans);
     return written;
 }
 
@@ -214,9 +268,10 @@ Member PackMember(const PackFile& file, const PackOptions& options, const std::f
     return member;
 }
 
-uint64_t PackTo(const PackInputs& inputs, const PackOptions& options, const ByteSink& out, const ProgressFn& progress) {
+uint64_t PackTo(const PackInputs& inputs, const PackOptions& options, const ByteSink& out, const ProgressFn& progress,
+                Contents* contents) {
     try {
-        return WriteInstaller(inputs, options, out, progress);
+        return WriteInstaller(inputs, options, out, progress, contents);
     } catch (const PackError&) {
         throw;
     } catch (const IoError&) {

@@ -7,6 +7,7 @@
 #include <vector>
 #include "core/CodePage.h"
 #include "core/Progress.h"
+#include "read/Contents.h"
 #include "write/Encoder.h"
 #include "write/Writer.h"
 
@@ -49,9 +50,11 @@ Member PackMember(const PackFile& file, const PackOptions& options,
                   const std::function<void(uint64_t read)>& step = {});
 
 // Writes the installer to out as it is made, and returns its size. Memory stays within the
-// pieces being deflated, one per thread and a few more within a budget (ParallelPack.h).
+// pieces being deflated, one per thread and a few more within a budget (ParallelPack.h). With
+// contents, records what its bill of materials lists, as ReadContents would read it back: each
+// member's bytes are hashed as they are packed, and the installer as it is written.
 uint64_t PackTo(const PackInputs& inputs, const PackOptions& options, const ByteSink& out,
-                const ProgressFn& progress = {});
+                const ProgressFn& progress = {}, Contents* contents = nullptr);
 
 Bytes Pack(const PackInputs& inputs, const PackOptions& options, const ProgressFn& progress = {});
 

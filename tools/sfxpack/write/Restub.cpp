@@ -7,20 +7,6 @@
 
 namespace sfx {
 
-// Only named members with bytes bound the archive's start: an empty member may carry any
-// offset, and surplus table entries are never read.
-static bool Placed(const Inspection& inspection, size_t i) {
-    return i < inspection.members.size() && inspection.members[i].complete && inspection.members[i].storedSize > 0;
-}
-
-uint64_t ArchiveStart(const Inspection& inspection) {
-    uint64_t start = (uint64_t)inspection.directoryOffset;
-    for (size_t i = 0; i < inspection.memberOffsets.size(); ++i)
-        if (Placed(inspection, i) && inspection.memberOffsets[i] >= 0)
-            start = std::min(start, (uint64_t)inspection.memberOffsets[i]);
-    return start;
-}
-
 static void Put32(Bytes& bytes, uint64_t at, int32_t value) { WriteLittle32(bytes.data() + at, value); }
 
 Bytes Restub(ByteView file, const Inspection& inspection, ByteView stub) {
@@ -48,7 +34,7 @@ Bytes Restub(ByteView file, const Inspection& inspection, ByteView stub) {
     for (size_t i = 0; i < inspection.memberOffsets.size(); ++i) {
         int64_t offset = inspection.memberOffsets[i];
         // An offset that points into the old stub places nothing; it moves to the archive's start.
-        if (!Placed(inspection, i)) offset = std::max(offset, (int64_t)start);
+        if (!PlacesBytes(inspection, i)) offset = std::max(offset, (int64_t)start);
         Put32(out, inspection.offsetTablePosition + 4 * i - start + stub.size(), moved(offset));
     }
     Put32(out, out.size() - TrailerSize, moved(inspection.directoryOffset));

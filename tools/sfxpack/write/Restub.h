@@ -11,10 +11,6 @@ struct RestubError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Where the archive begins: its first member, or the directory when that comes first.
-// Everything before it is the stub.
-uint64_t ArchiveStart(const Inspection& inspection);
-
 // The result is unsigned: a signed installer's certificate table is left behind.
 // Throws RestubError when the layout can't be trusted: no directory, members whose tables are
 // short or whose bytes lie outside the file, or offsets that would leave 32 bits.

@@ -22,7 +22,7 @@ static void AppendPart(String& commandLine, const char* part, bool quote) {
 }
 
 // Starts the set-up program; unattended, waits for it to end and gives its exit code.
-static uint32_t Start(String& commandLine, bool unattended) {
+static uint32_t Start(const String& commandLine, bool unattended) {
     FailuresCountAs(ExitNotStarted);
     void* process = nullptr;
     if (!StartProgram(commandLine.text(), unattended ? &process : nullptr) || !process) return 0;

@@ -47,7 +47,8 @@ void ReportFailure(char* line, int32_t length, unsigned kind) {
     // output lands between the text and its line end.
     HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
     DWORD done;
-    if (error && error != INVALID_HANDLE_VALUE) WriteFile(error, line, (DWORD)length, &done, NULL);
+    // No handle is null; a failed call gives INVALID_HANDLE_VALUE.
+    if (error != NULL && error != INVALID_HANDLE_VALUE) WriteFile(error, line, (DWORD)length, &done, NULL);
     line[length - 2] = 0;
     HANDLE log = EventLog();
     auto reportEvent = (ReportEventCall)(void*)GetProcAddress(GetModuleHandleA("advapi32.dll"), "ReportEventA");

@@ -1,5 +1,6 @@
 // JSON written a string at a time, and read by recursive descent with every byte checked.
 #include "core/Json.h"
+#include "core/Utf16.h"
 #include <cstdio>
 #include "core/Names.h"
 
@@ -150,24 +151,6 @@ private:
         return true;
     }
 
-    static void Append(std::string& out, uint32_t code) {
-        if (code < 0x80) {
-            out += (char)code;
-        } else if (code < 0x800) {
-            out += (char)(0xC0 | code >> 6);
-            out += (char)(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            out += (char)(0xE0 | code >> 12);
-            out += (char)(0x80 | (code >> 6 & 0x3F));
-            out += (char)(0x80 | (code & 0x3F));
-        } else {
-            out += (char)(0xF0 | code >> 18);
-            out += (char)(0x80 | (code >> 12 & 0x3F));
-            out += (char)(0x80 | (code >> 6 & 0x3F));
-            out += (char)(0x80 | (code & 0x3F));
-        }
-    }
-
     bool escape(std::string& out) {
         if (at >= text.size()) return fail("a string ends inside an escape");
         char c = text[at++];
@@ -190,7 +173,7 @@ private:
             if (low < 0xDC00 || low >= 0xE000) return fail("a high surrogate without its low one");
             unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
         }
-        Append(out, unit);
+        AppendUtf8(out, unit);
         return true;
     }
 

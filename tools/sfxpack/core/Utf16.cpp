@@ -24,7 +24,7 @@ bool Utf8ToUtf16(const std::string& text, std::u16string& out) {
     return true;
 }
 
-static void Append(std::string& out, uint32_t code) {
+void AppendUtf8(std::string& out, uint32_t code) {
     if (code < 0x80) {
         out += (char)code;
     } else if (code < 0x800) {
@@ -48,9 +48,9 @@ std::string Utf16ToUtf8(const std::u16string& text) {
         uint32_t unit = text[i];
         bool high = unit >= 0xD800 && unit < 0xDC00;
         if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-            Append(out, 0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00));
+            AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00));
         } else {
-            Append(out, unit >= 0xD800 && unit < 0xE000 ? 0xFFFD : unit);
+            AppendUtf8(out, unit >= 0xD800 && unit < 0xE000 ? 0xFFFD : unit);
         }
     }
     return out;

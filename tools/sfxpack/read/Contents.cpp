@@ -3,7 +3,6 @@
 #include "read/Contents.h"
 #include <algorithm>
 #include <map>
-#include <set>
 #include <tuple>
 #include "core/Digest.h"
 #include "pe/Image.h"
@@ -79,11 +78,7 @@ Contents ReadContents(ByteView file, const Inspection& inspection, const Progres
         DescribeStub(file.first((size_t)std::min<uint64_t>(ArchiveStart(inspection), file.size())), contents);
     // Entries that share their stored bytes share their hash, and count once towards the total.
     std::map<std::tuple<int32_t, int32_t, int32_t>, MemberContents> seen;
-    std::set<std::tuple<int32_t, int32_t, int32_t>> streams;
-    uint64_t total = 0, done = 0;
-    for (const MemberEntry& entry : inspection.members)
-        if (entry.fault.empty() && streams.emplace(entry.offset, entry.storedSize, entry.method).second)
-            total += (uint64_t)entry.storedSize;
+    uint64_t total = inspection.streamBytes(), done = 0;
     contents.sound = !inspection.hasErrors();
     for (const MemberEntry& entry : inspection.members) {
         MemberContents member;

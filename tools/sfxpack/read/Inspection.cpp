@@ -1,8 +1,19 @@
 // The problems an inspection collects, and where its archive begins.
 #include "read/Inspection.h"
 #include <algorithm>
+#include <set>
+#include <tuple>
 
 namespace sfx {
+
+uint64_t Inspection::streamBytes() const {
+    std::set<std::tuple<int32_t, int32_t, int32_t>> streams;
+    uint64_t total = 0;
+    for (const MemberEntry& member : members)
+        if (member.fault.empty() && streams.emplace(member.offset, member.storedSize, member.method).second)
+            total += (uint64_t)member.storedSize;
+    return total;
+}
 
 bool Inspection::hasErrors() const {
     if (kind != FileKind::Installer) return true;

@@ -72,6 +72,9 @@ struct Inspection {
 
     void add(Severity severity, const std::string& text, int32_t member = -1);
     bool hasErrors() const;
+    // The stored bytes of the sound members' streams, each stream once however many entries
+    // share it: what a pass over every member reads, for its progress.
+    uint64_t streamBytes() const;
 };
 
 // Whether offset table entry i places bytes: only named members with bytes do. An empty member

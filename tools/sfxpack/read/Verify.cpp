@@ -1,6 +1,5 @@
 // Verifying an installer: every member entry unpacked as the stub would, one at a time.
 #include <map>
-#include <set>
 #include <tuple>
 #include "read/Verify.h"
 #include "read/Unpack.h"
@@ -9,12 +8,8 @@ namespace sfx {
 
 VerifyReport Verify(ByteView file, const Inspection& inspection, const ProgressFn& progress) {
     VerifyReport report;
-    uint64_t total = 0, done = 0;
     // Each stream counts once, however many entries share it.
-    std::set<std::tuple<int32_t, int32_t, int32_t>> streams;
-    for (const MemberEntry& member : inspection.members)
-        if (member.fault.empty() && streams.emplace(member.offset, member.storedSize, member.method).second)
-            total += (uint64_t)member.storedSize;
+    uint64_t total = inspection.streamBytes(), done = 0;
     // Entries that share their stored bytes share their outcome, so repeated entries cost nothing.
     std::map<std::tuple<int32_t, int32_t, int32_t>, MemberCheck> seen;
     bool sound = !inspection.hasErrors();
